@@ -1,0 +1,68 @@
+#pragma once
+
+#include "preference_order.h"
+
+#include <string>
+#include <vector>
+
+namespace quillmere {
+
+class CatalogueObserver;
+
+// What the progress display needs to know to be drawn by a build.
+struct ProgressGeometry {
+    float barFullWidth;
+    std::string decimalSeparator;
+};
+
+// The working state behind the main window: the chosen folder and its
+// listing, the order of preference, the fields last read, and the
+// directory text. Every failure that ends an action is thrown as a
+// CatalogueError after the state is left as the action reached it.
+class Catalogue {
+public:
+    explicit Catalogue(std::string folderPath);
+
+    void setObserver(CatalogueObserver* observer);
+
+    const std::string& folderPath() const { return folderPath_; }
+    // Lists path and, only when that succeeds, makes it the folder.
+    void bindFolder(const std::string& path);
+    const std::vector<std::string>& folderListing() const { return folderListing_; }
+
+    PreferenceOrder& order() { return order_; }
+    const PreferenceOrder& order() const { return order_; }
+
+    // Refills the file list from the folder listing and empties the titles.
+    void RefreshLists();
+    // Reads the title of the file in each row and shows the title list.
+    void GetNames();
+    // Builds the directory text, last row first, and writes the directory
+    // files into the folder.
+    void createDirectory(const ProgressGeometry& geometry);
+
+    // Reads the file at path and leaves its entry, under the file list's
+    // selected name, in lastEntry().
+    void CreateString(const std::string& path);
+    void FinallyCreateDIR();
+
+    const std::string& lastHeaderLine() const { return lastHeaderLine_; }
+    const std::string& lastTitle() const { return lastTitle_; }
+    const std::string& lastEntry() const { return lastEntry_; }
+    const std::string& directoryText() const { return directoryText_; }
+
+private:
+    void setStatus(const std::string& status);
+    std::string readTitle(const std::string& fileName);
+
+    std::string folderPath_;
+    std::vector<std::string> folderListing_;
+    PreferenceOrder order_;
+    std::string lastHeaderLine_;
+    std::string lastTitle_;
+    std::string lastEntry_;
+    std::string directoryText_;
+    CatalogueObserver* observer_ = nullptr;
+};
+
+}  // namespace quillmere

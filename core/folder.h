@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace quillmere {
+
+#ifdef _WIN32
+inline constexpr char kPathSeparator = '\\';
+#else
+inline constexpr char kPathSeparator = '/';
+#endif
+
+// "C:\" on Windows, "/" elsewhere.
+std::string defaultFolder();
+
+// folder, a separator, name: joined as they stand, so a root folder gives a
+// doubled separator, which every file system accepts.
+std::string joinPath(const std::string& folder, const std::string& name);
+
+// The calculator files of a folder: regular files (also through a link),
+// neither hidden nor system files, nor the directory files this tool writes;
+// sorted by name without regard to case. Throws CatalogueError when the
+// folder cannot be listed.
+std::vector<std::string> listCalculatorFiles(const std::string& folder);
+
+}  // namespace quillmere
