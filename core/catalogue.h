@@ -1,5 +1,6 @@
 #pragma once
 
+#include "header.h"
 #include "preference_order.h"
 
 #include <string>
@@ -53,7 +54,8 @@ public:
 
 private:
     void setStatus(const std::string& status);
-    std::string readTitle(const std::string& fileName);
+    // Reads and parses the header line, keeping the line and the title.
+    ParsedHeader readHeader(const std::string& path, const std::string& fileName);
 
     std::string folderPath_;
     std::vector<std::string> folderListing_;

@@ -1,0 +1,99 @@
+#include "catalogue.h"
+
+#include "catalogue_error.h"
+#include "catalogue_observer.h"
+#include "directory_files.h"
+#include "folder.h"
+#include "header.h"
+#include "header_file.h"
+#include "progress.h"
+
+#include <utility>
+
+namespace quillmere {
+
+Catalogue::Catalogue(std::string folderPath) : folderPath_(std::move(folderPath)) {}
+
+void Catalogue::setObserver(CatalogueObserver* observer) {
+    observer_ = observer;
+    order_.setObserver(observer);
+}
+
+void Catalogue::bindFolder(const std::string& path) {
+    folderListing_ = listCalculatorFiles(path);
+    folderPath_ = path;
+}
+
+void Catalogue::RefreshLists() {
+    order_.replaceFiles(folderListing_);
+}
+
+void Catalogue::GetNames() {
+    order_.replaceTitles({});
+    order_.setTitleListShown(true);
+    const std::vector<std::string>& files = order_.files();
+    std::vector<std::string> titles;
+    titles.reserve(files.size());
+    try {
+        for (const std::string& fileName : files) {
+            titles.push_back(readHeader(joinPath(folderPath_, fileName), fileName).title);
+        }
+    } catch (const CatalogueError&) {
+        // The titles read so far stay shown.
+        order_.replaceTitles(std::move(titles));
+        throw;
+    }
+    order_.replaceTitles(std::move(titles));
+}
+
+void Catalogue::createDirectory(const ProgressGeometry& geometry) {
+    int passesDone = -1;
+    directoryText_ = kDirectoryHeader;
+    setStatus("Creating DIR file");
+    for (int row = order_.fileCount() - 1; row >= 0; --row) {
+        ++passesDone;
+        order_.SelectFileRow(row);
+        const std::string fileName = order_.selectedFile();
+        setStatus("Adding " + fileName);
+        CreateString(joinPath(folderPath_, fileName));
+        directoryText_ += lastEntry_;
+        if (observer_) {
+            const int rowCount = order_.fileCount();
+            observer_->progressChanged(
+                progressBarWidth(geometry.barFullWidth, passesDone + 1, rowCount),
+                percentageText(passesDone + 1, rowCount, geometry.decimalSeparator));
+        }
+        setStatus("Creating DIR file");
+    }
+    FinallyCreateDIR();
+    setStatus("Ready");
+}
+
+void Catalogue::CreateString(const std::string& path) {
+    const ParsedHeader header = readHeader(path, order_.selectedFile());
+    lastEntry_ = buildEntry(header.typeLetter, order_.selectedFile(), header.title);
+}
+
+void Catalogue::FinallyCreateDIR() {
+    writeDirectoryFiles(folderPath_, directoryText_);
+}
+
+ParsedHeader Catalogue::readHeader(const std::string& path, const std::string& fileName) {
+    lastHeaderLine_ = readHeaderLine(path, fileName);
+    ParsedHeader header;
+    try {
+        header = parseHeader(lastHeaderLine_);
+    } catch (const NegativeTitleLength& negative) {
+        throw CatalogueError("Cannot read the title of \"" + fileName + "\": " + negative.what() + ".");
+    }
+    lastTitle_ = header.title;
+    return header;
+}
+
+void Catalogue::setStatus(const std::string& status) {
+    if (observer_) {
+        observer_->statusChanged(status);
+    }
+}
+
+}  // namespace quillmere

@@ -1,0 +1,100 @@
+#include "header.h"
+
+#include <cmath>
+#include <string>
+
+namespace quillmere {
+namespace {
+
+// Character counts are turned into whole numbers half to even.
+long long roundHalfEven(double value) {
+    return static_cast<long long>(std::nearbyint(value));
+}
+
+std::string_view left(std::string_view s, long long count) {
+    return s.substr(0, static_cast<std::size_t>(count));
+}
+
+std::string_view right(std::string_view s, long long count) {
+    const auto size = static_cast<long long>(s.size());
+    return count >= size ? s : s.substr(static_cast<std::size_t>(size - count));
+}
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n';
+}
+
+// Reads a decimal number the way the calculator's tools always have: blanks
+// anywhere are skipped, a leading sign is honoured, digits (with a decimal
+// point) are taken as far as they go, and anything else gives 0.
+double readDecimal(std::string_view field) {
+    double value = 0.0;
+    double scale = 1.0;
+    bool negative = false;
+    bool started = false;
+    bool fraction = false;
+    for (const char c : field) {
+        if (isBlank(c)) {
+            continue;
+        }
+        if (!started && (c == '+' || c == '-')) {
+            negative = c == '-';
+            started = true;
+            continue;
+        }
+        started = true;
+        if (c >= '0' && c <= '9') {
+            if (fraction) {
+                scale /= 10.0;
+                value += (c - '0') * scale;
+            } else {
+                value = value * 10.0 + (c - '0');
+            }
+        } else if (c == '.' && !fraction) {
+            fraction = true;
+        } else {
+            break;
+        }
+    }
+    return negative ? -value : value;
+}
+
+}  // namespace
+
+NegativeTitleLength::NegativeTitleLength(const std::string& lengthField)
+    : std::runtime_error("its length field \"" + lengthField + "\" is negative") {}
+
+ParsedHeader parseHeader(std::string_view headerLine) {
+    ParsedHeader header;
+    header.lengthField = std::string(right(left(headerLine, 11), 2));
+    header.typeLetter = std::string(right(left(headerLine, 8), 1));
+    if (!header.lengthField.empty() && header.lengthField.back() == ' ') {
+        header.lengthField.pop_back();
+    }
+    const double length = readDecimal(header.lengthField);
+    const long long titleLength = roundHalfEven(length);
+    if (titleLength < 0) {
+        throw NegativeTitleLength(header.lengthField);
+    }
+    const double width = static_cast<double>(header.lengthField.size());
+    const long long end = roundHalfEven(width + 9 + 1 + length);
+    header.title = std::string(right(left(headerLine, end), titleLength));
+    return header;
+}
+
+std::string titleOf(std::string_view headerLine) {
+    return parseHeader(headerLine).title;
+}
+
+std::string buildEntry(std::string_view typeLetter, std::string_view fileName,
+                       std::string_view title) {
+    const std::string_view shown = typeLetter == "C" ? left(title, 3) : title;
+    std::string entry;
+    entry.reserve(typeLetter.size() + fileName.size() + shown.size() + 12);
+    entry.append(typeLetter).append(" ");
+    entry.append(std::to_string(fileName.size())).append(" ").append(fileName);
+    entry.append(std::to_string(shown.size())).append(" ").append(shown);
+    return entry;
+}
+
+}  // namespace quillmere

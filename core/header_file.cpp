@@ -1,0 +1,113 @@
+#include "header_file.h"
+
+#include "catalogue_error.h"
+
+#include <cerrno>
+#include <cctype>
+#include <system_error>
+
+#ifdef _WIN32
+#include <filesystem>
+#include <fstream>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace quillmere {
+namespace {
+
+// Room for the longest line the parse uses and its CR LF.
+constexpr std::size_t kReadBytes = kMaxHeaderLineBytes + 2;
+
+[[noreturn]] void fail(const std::string& fileName, std::string cause) {
+    if (!cause.empty()) {
+        cause.front() = static_cast<char>(std::tolower(static_cast<unsigned char>(cause.front())));
+    }
+    throw CatalogueError("Cannot read the header line of \"" + fileName + "\": " + cause + ".");
+}
+
+[[noreturn]] void failWithErrno(const std::string& fileName, int error) {
+    fail(fileName, std::generic_category().message(error));
+}
+
+#ifdef _WIN32
+std::string readFirstBytes(const std::string& path, const std::string& fileName) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(std::filesystem::path(path), error)) {
+        fail(fileName, error ? error.message() : "it is not a regular file");
+    }
+    std::ifstream in(std::filesystem::path(path), std::ios::binary);
+    if (!in) {
+        failWithErrno(fileName, errno);
+    }
+    std::string bytes(kReadBytes, '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    if (in.bad()) {
+        failWithErrno(fileName, errno);
+    }
+    return bytes;
+}
+#else
+// Opened without blocking, so a name that has become a FIFO or a device
+// is refused instead of waiting for a writer.
+std::string readFirstBytes(const std::string& path, const std::string& fileName) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        failWithErrno(fileName, errno);
+    }
+    struct FileCloser {
+        int fd;
+        ~FileCloser() { ::close(fd); }
+    } closer{fd};
+
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) {
+        failWithErrno(fileName, errno);
+    }
+    if (!S_ISREG(info.st_mode)) {
+        fail(fileName, "it is not a regular file");
+    }
+    std::string bytes(kReadBytes, '\0');
+    std::size_t filled = 0;
+    while (filled < bytes.size()) {
+        const ssize_t got = ::read(fd, bytes.data() + filled, bytes.size() - filled);
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            failWithErrno(fileName, errno);
+        }
+        if (got == 0) {
+            break;
+        }
+        filled += static_cast<std::size_t>(got);
+    }
+    bytes.resize(filled);
+    return bytes;
+}
+#endif
+
+}  // namespace
+
+std::string readHeaderLine(const std::string& path, const std::string& fileName) {
+    std::string line = readFirstBytes(path, fileName);
+    if (line.empty()) {
+        fail(fileName, "the file is empty");
+    }
+    const auto lineFeed = line.find('\n');
+    if (lineFeed != std::string::npos) {
+        line.resize(lineFeed);
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+    }
+    if (line.size() > kMaxHeaderLineBytes) {
+        line.resize(kMaxHeaderLineBytes);
+    }
+    return line;
+}
+
+}  // namespace quillmere

@@ -1,0 +1,179 @@
+#include "catalogue.h"
+#include "catalogue_error.h"
+#include "catalogue_observer.h"
+#include "temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace quillmere;
+using Rows = std::vector<std::string>;
+
+namespace {
+
+const std::string kCur = "HP39AscA A 11 HP39DIR.0004 Root";
+const ProgressGeometry kGeometry{2415.0f, "."};
+
+class BuildRecorder : public CatalogueObserver {
+public:
+    Rows statuses;
+    std::vector<float> widths;
+    Rows percentages;
+    void statusChanged(const std::string& status) override { statuses.push_back(status); }
+    void progressChanged(float width, const std::string& percentage) override {
+        widths.push_back(width);
+        percentages.push_back(percentage);
+    }
+};
+
+Catalogue catalogueOn(const TempFolder& folder) {
+    Catalogue catalogue(folder.path());
+    catalogue.bindFolder(folder.path());
+    catalogue.RefreshLists();
+    return catalogue;
+}
+
+std::string failureOf(void (*action)(Catalogue&), Catalogue& catalogue) {
+    try {
+        action(catalogue);
+    } catch (const CatalogueError& error) {
+        return error.what();
+    }
+    return "no failure";
+}
+
+TEST(Catalogue, BuildsTheDirectoryLastRowFirst) {
+    TempFolder folder;
+    folder.write("HELLO.000", "HP39AscA 5 Hello\r\nbody");
+    folder.write("NOTE.000", "HP39AscC 8 Reminder\r\n");
+    Catalogue catalogue = catalogueOn(folder);
+    BuildRecorder recorder;
+    catalogue.setObserver(&recorder);
+
+    catalogue.createDirectory(kGeometry);
+    EXPECT_EQ(folder.read("HP39DIR.000"), "HP39AscAC 8 NOTE.0003 RemA 9 HELLO.0005 Hello");
+    EXPECT_EQ(folder.read("HP39DIR.000")->size(), 45u);
+    EXPECT_EQ(folder.read("HP39DIR.CUR"), kCur);
+    EXPECT_EQ(recorder.statuses, (Rows{"Creating DIR file", "Adding NOTE.000", "Creating DIR file",
+                                       "Adding HELLO.000", "Creating DIR file", "Ready"}));
+    EXPECT_EQ(catalogue.order().fileSelection(), 0);
+    EXPECT_EQ(catalogue.lastEntry(), "A 9 HELLO.0005 Hello");
+    EXPECT_EQ(catalogue.directoryText(), "HP39AscAC 8 NOTE.0003 RemA 9 HELLO.0005 Hello");
+}
+
+TEST(Catalogue, ReportsEveryPassOfThreeAndFourFiles) {
+    const struct {
+        Rows names;
+        std::string directory;
+        std::vector<float> widths;
+        Rows percentages;
+    } cases[] = {
+        {{"A.000", "B.000", "C.000"},
+         "HP39AscAA 5 C.0001 cA 5 B.0001 bA 5 A.0001 a",
+         {805.0f, 1610.0f, 2415.0f},
+         {"33.3333333333333%", "66.6666666666667%", "100%"}},
+        {{"A.000", "B.000", "C.000", "D.000"},
+         "HP39AscAA 5 D.0001 dA 5 C.0001 cA 5 B.0001 bA 5 A.0001 a",
+         {603.75f, 1207.5f, 1811.25f, 2415.0f},
+         {"25%", "50%", "75%", "100%"}},
+    };
+    for (const auto& c : cases) {
+        TempFolder folder;
+        for (const std::string& name : c.names) {
+            const std::string title(1, static_cast<char>(name[0] - 'A' + 'a'));
+            folder.write(name, "HP39AscA 1 " + title + "\n");
+        }
+        Catalogue catalogue = catalogueOn(folder);
+        BuildRecorder recorder;
+        catalogue.setObserver(&recorder);
+        catalogue.createDirectory(kGeometry);
+        EXPECT_EQ(folder.read("HP39DIR.000"), c.directory);
+        EXPECT_EQ(recorder.widths, c.widths);
+        EXPECT_EQ(recorder.percentages, c.percentages);
+    }
+}
+
+TEST(Catalogue, AnEmptyFolderGivesTheHeaderAlone) {
+    TempFolder folder;
+    folder.write("HP39DIR.000", "HP39AscAA 5 X.0001 x and an older, longer directory");
+    Catalogue catalogue = catalogueOn(folder);
+    BuildRecorder recorder;
+    catalogue.setObserver(&recorder);
+
+    EXPECT_TRUE(catalogue.order().files().empty());
+    catalogue.createDirectory(kGeometry);
+    EXPECT_EQ(folder.read("HP39DIR.000"), "HP39AscA");
+    EXPECT_EQ(folder.read("HP39DIR.CUR"), kCur);
+    EXPECT_TRUE(recorder.widths.empty());
+    EXPECT_EQ(recorder.statuses, (Rows{"Creating DIR file", "Ready"}));
+}
+
+TEST(Catalogue, WritesTheUsersOrderAndReadsTitlesFromTheNamedFile) {
+    TempFolder folder;
+    folder.write("A.000", "HP39AscA 1 a");
+    folder.write("B.000", "HP39AscB 1 b");
+    folder.write("C.000", "HP39AscD 1 c");
+    Catalogue catalogue = catalogueOn(folder);
+    catalogue.order().SelectFileRow(1);
+    ASSERT_EQ(catalogue.order().MoveUp(), MoveResult::Moved);
+
+    catalogue.GetNames();
+    EXPECT_EQ(catalogue.order().files(), (Rows{"B.000", "A.000", "C.000"}));
+    EXPECT_EQ(catalogue.order().titles(), (Rows{"b", "a", "c"}));
+    EXPECT_EQ(catalogue.order().fileSelection(), 2);
+    EXPECT_EQ(catalogue.order().titleSelection(), 2);
+    EXPECT_TRUE(catalogue.order().titleListShown());
+
+    catalogue.createDirectory(kGeometry);
+    EXPECT_EQ(folder.read("HP39DIR.000"), "HP39AscAD 5 C.0001 cA 5 A.0001 aB 5 B.0001 b");
+}
+
+TEST(Catalogue, GetNamesStopsAtAFailingFileKeepingTheTitlesBefore) {
+    TempFolder folder;
+    folder.write("A.000", "HP39AscA 2 aa");
+    folder.write("B.000", "HP39AscA 2 bb");
+    folder.write("C.000", "");
+    folder.write("D.000", "HP39AscA 2 dd");
+    Catalogue catalogue = catalogueOn(folder);
+
+    EXPECT_EQ(failureOf([](Catalogue& c) { c.GetNames(); }, catalogue),
+              "Cannot read the header line of \"C.000\": the file is empty.");
+    EXPECT_EQ(catalogue.order().titles(), (Rows{"aa", "bb"}));
+    EXPECT_EQ(catalogue.order().fileSelection(), 1);
+    EXPECT_EQ(catalogue.order().titleSelection(), 1);
+    EXPECT_TRUE(catalogue.order().titleListShown());
+}
+
+TEST(Catalogue, AFailingPassTouchesNeitherFile) {
+    TempFolder folder;
+    folder.write("A.000", "HP39AscA 1 a");
+    folder.write("B.000", "HP39AscA -5 bad");
+    folder.write("C.000", "HP39AscA 1 c");
+    folder.write("HP39DIR.000", "HP39Ascearlier");
+    folder.write("HP39DIR.CUR", "earlier companion");
+    Catalogue catalogue = catalogueOn(folder);
+    BuildRecorder recorder;
+    catalogue.setObserver(&recorder);
+
+    EXPECT_EQ(failureOf([](Catalogue& c) { c.createDirectory(kGeometry); }, catalogue),
+              "Cannot read the title of \"B.000\": its length field \"-5\" is negative.");
+    EXPECT_EQ(recorder.statuses.back(), "Adding B.000");
+    EXPECT_EQ(catalogue.order().fileSelection(), 1);
+    EXPECT_EQ(catalogue.directoryText(), "HP39AscAA 5 C.0001 c");
+    EXPECT_EQ(catalogue.lastHeaderLine(), "HP39AscA -5 bad");
+    EXPECT_EQ(folder.read("HP39DIR.000"), "HP39Ascearlier");
+    EXPECT_EQ(folder.read("HP39DIR.CUR"), "earlier companion");
+}
+
+TEST(Catalogue, AFolderThatCannotBeListedChangesNothing) {
+    TempFolder folder;
+    folder.write("A.000", "HP39AscA 1 a");
+    Catalogue catalogue = catalogueOn(folder);
+    EXPECT_THROW(catalogue.bindFolder(folder.pathOf("gone")), CatalogueError);
+    EXPECT_EQ(catalogue.folderPath(), folder.path());
+    EXPECT_EQ(catalogue.folderListing(), (Rows{"A.000"}));
+}
+
+}  // namespace

@@ -1,0 +1,55 @@
+#include "temp_folder.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+TempFolder::TempFolder() {
+    std::string pattern = (fs::temp_directory_path() / "quillmere-test-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) {
+        throw std::runtime_error("cannot create a temporary folder");
+    }
+    path_ = pattern;
+}
+
+TempFolder::~TempFolder() {
+    std::error_code ignored;
+    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
+    fs::remove_all(path_, ignored);
+}
+
+std::string TempFolder::pathOf(const std::string& name) const {
+    return path_ + "/" + name;
+}
+
+void TempFolder::write(const std::string& name, const std::string& bytes) const {
+    std::ofstream out(pathOf(name), std::ios::binary | std::ios::trunc);
+    out << bytes;
+    if (!out) {
+        throw std::runtime_error("cannot write " + name);
+    }
+}
+
+std::optional<std::string> TempFolder::read(const std::string& name) const {
+    std::ifstream in(pathOf(name), std::ios::binary);
+    if (!fs::is_regular_file(pathOf(name)) || !in) {
+        return std::nullopt;
+    }
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::vector<std::string> TempFolder::entries() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(path_)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
