@@ -79,13 +79,7 @@ void Catalogue::FinallyCreateDIR() {
 }
 
 ParsedHeader Catalogue::readHeader(const std::string& path, const std::string& fileName) {
-    lastHeaderLine_ = readHeaderLine(path, fileName);
-    ParsedHeader header;
-    try {
-        header = parseHeader(lastHeaderLine_);
-    } catch (const NegativeTitleLength& negative) {
-        throw CatalogueError("Cannot read the title of \"" + fileName + "\": " + negative.what() + ".");
-    }
+    ParsedHeader header = quillmere::readHeader(path, fileName, lastHeaderLine_);
     lastTitle_ = header.title;
     return header;
 }

@@ -59,12 +59,42 @@ double readDecimal(std::string_view field) {
     return negative ? -value : value;
 }
 
+constexpr std::size_t kBinaryTitleOffset = 9;
+
+std::size_t binaryTitleLength(std::string_view head) {
+    return static_cast<unsigned char>(head[kBinaryTitleOffset - 1]);
+}
+
+ParsedHeader parseBinaryHeader(std::string_view head) {
+    const std::size_t length = binaryTitleLength(head);
+    if (head.size() < kBinaryTitleOffset + length) {
+        throw HeaderError("the file ends inside its title");
+    }
+    return {std::string(head.substr(7, 1)), std::to_string(length),
+            std::string(head.substr(kBinaryTitleOffset, length))};
+}
+
 }  // namespace
 
-NegativeTitleLength::NegativeTitleLength(const std::string& lengthField)
-    : std::runtime_error("its length field \"" + lengthField + "\" is negative") {}
+bool isBinaryHeader(std::string_view head) {
+    return head.size() >= kBinaryTitleOffset && head.substr(0, 2) == "HP" && head.substr(4, 3) == "Bin";
+}
+
+std::string headerLineOf(std::string_view head) {
+    if (isBinaryHeader(head)) {
+        return std::string(head.substr(0, kBinaryTitleOffset + binaryTitleLength(head)));
+    }
+    std::string_view line = head.substr(0, head.find('\n'));
+    if (line.size() < head.size() && !line.empty() && line.back() == '\r') {
+        line.remove_suffix(1);
+    }
+    return std::string(line.substr(0, kMaxHeaderLineBytes));
+}
 
 ParsedHeader parseHeader(std::string_view headerLine) {
+    if (isBinaryHeader(headerLine)) {
+        return parseBinaryHeader(headerLine);
+    }
     ParsedHeader header;
     header.lengthField = std::string(right(left(headerLine, 11), 2));
     header.typeLetter = std::string(right(left(headerLine, 8), 1));
@@ -74,7 +104,7 @@ ParsedHeader parseHeader(std::string_view headerLine) {
     const double length = readDecimal(header.lengthField);
     const long long titleLength = roundHalfEven(length);
     if (titleLength < 0) {
-        throw NegativeTitleLength(header.lengthField);
+        throw HeaderError("its length field \"" + header.lengthField + "\" is negative");
     }
     const double width = static_cast<double>(header.lengthField.size());
     const long long end = roundHalfEven(width + 9 + 1 + length);

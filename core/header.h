@@ -1,26 +1,44 @@
 #pragma once
 
+#include <cstddef>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 
 namespace quillmere {
 
-// The fields of a calculator file's header line, taken apart by byte position.
+// The text parse never looks past byte 111 of a header line (a two-digit
+// length field announces at most 99 bytes from byte 13).
+inline constexpr std::size_t kMaxHeaderLineBytes = 111;
+// A binary header is "HP39Bin", the type letter, a length byte and up to
+// 255 bytes of title.
+inline constexpr std::size_t kMaxHeadBytes = 9 + 255;
+
+// The fields of a calculator file's header.
 struct ParsedHeader {
-    std::string typeLetter;   // byte 8
-    std::string lengthField;  // bytes 10-11, one trailing blank removed
+    std::string typeLetter;
+    std::string lengthField;  // as written: one trailing blank removed
     std::string title;
 };
 
-// A header line whose length field reads as a negative number.
-class NegativeTitleLength : public std::runtime_error {
+// A header that gives no title: its cause, for a message naming the file.
+class HeaderError : public std::runtime_error {
 public:
-    explicit NegativeTitleLength(const std::string& lengthField);
+    using std::runtime_error::runtime_error;
 };
 
-// Parses by position, as the calculator's directory expects; any text is
-// accepted. Throws NegativeTitleLength when the length field is negative.
+// Files stored in the calculator's binary form begin "HP", two characters
+// of model, "Bin", the type letter and the title's length byte.
+bool isBinaryHeader(std::string_view head);
+
+// The header line within the first bytes of a file: for a binary file the
+// bytes through its title; otherwise the first line without its LF or
+// CR LF, cut to kMaxHeaderLineBytes.
+std::string headerLineOf(std::string_view head);
+
+// Text header lines are taken apart by byte position, as the calculator's
+// directory expects, and any text is accepted. Throws HeaderError for a
+// negative length field, or a binary title that runs past the bytes given.
 ParsedHeader parseHeader(std::string_view headerLine);
 
 std::string titleOf(std::string_view headerLine);

@@ -18,9 +18,6 @@
 namespace quillmere {
 namespace {
 
-// Room for the longest line the parse uses and its CR LF.
-constexpr std::size_t kReadBytes = kMaxHeaderLineBytes + 2;
-
 [[noreturn]] void fail(const std::string& fileName, std::string cause) {
     if (!cause.empty()) {
         cause.front() = static_cast<char>(std::tolower(static_cast<unsigned char>(cause.front())));
@@ -42,7 +39,7 @@ std::string readFirstBytes(const std::string& path, const std::string& fileName)
     if (!in) {
         failWithErrno(fileName, errno);
     }
-    std::string bytes(kReadBytes, '\0');
+    std::string bytes(kMaxHeadBytes, '\0');
     in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     bytes.resize(static_cast<std::size_t>(in.gcount()));
     if (in.bad()) {
@@ -70,7 +67,7 @@ std::string readFirstBytes(const std::string& path, const std::string& fileName)
     if (!S_ISREG(info.st_mode)) {
         fail(fileName, "it is not a regular file");
     }
-    std::string bytes(kReadBytes, '\0');
+    std::string bytes(kMaxHeadBytes, '\0');
     std::size_t filled = 0;
     while (filled < bytes.size()) {
         const ssize_t got = ::read(fd, bytes.data() + filled, bytes.size() - filled);
@@ -92,22 +89,22 @@ std::string readFirstBytes(const std::string& path, const std::string& fileName)
 
 }  // namespace
 
-std::string readHeaderLine(const std::string& path, const std::string& fileName) {
-    std::string line = readFirstBytes(path, fileName);
-    if (line.empty()) {
+std::string readFileHead(const std::string& path, const std::string& fileName) {
+    std::string head = readFirstBytes(path, fileName);
+    if (head.empty()) {
         fail(fileName, "the file is empty");
     }
-    const auto lineFeed = line.find('\n');
-    if (lineFeed != std::string::npos) {
-        line.resize(lineFeed);
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
+    return head;
+}
+
+ParsedHeader readHeader(const std::string& path, const std::string& fileName,
+                        std::string& headerLine) {
+    headerLine = headerLineOf(readFileHead(path, fileName));
+    try {
+        return parseHeader(headerLine);
+    } catch (const HeaderError& error) {
+        throw CatalogueError("Cannot read the title of \"" + fileName + "\": " + error.what() + ".");
     }
-    if (line.size() > kMaxHeaderLineBytes) {
-        line.resize(kMaxHeaderLineBytes);
-    }
-    return line;
 }
 
 }  // namespace quillmere

@@ -1,17 +1,21 @@
 #pragma once
 
+#include "header.h"
+
 #include <string>
 
 namespace quillmere {
 
-// The parse never looks past byte 111 of a header line (a two-digit length
-// field can announce at most 99 bytes from byte 13), so that is all we keep.
-inline constexpr std::size_t kMaxHeaderLineBytes = 111;
+// Reads the first kMaxHeadBytes of the file at path: all that a header can
+// use, however large the file. Never blocks on a FIFO or device. Throws
+// CatalogueError naming fileName when the file cannot be opened, is not a
+// regular file or is empty.
+std::string readFileHead(const std::string& path, const std::string& fileName);
 
-// Reads the first line of the file at path, without its LF or CR LF, cut to
-// kMaxHeaderLineBytes. Never blocks on a FIFO or device. Throws CatalogueError
-// naming fileName when the file cannot be opened, is not a regular file or
-// is empty.
-std::string readHeaderLine(const std::string& path, const std::string& fileName);
+// Reads and parses the header of the file at path. headerLine receives the
+// header line before the parse, so it holds it even when the parse fails.
+// Throws CatalogueError naming fileName.
+ParsedHeader readHeader(const std::string& path, const std::string& fileName,
+                        std::string& headerLine);
 
 }  // namespace quillmere

@@ -54,7 +54,7 @@ TEST(ParseHeader, TakesTheLineApartByPosition) {
 TEST(ParseHeader, RefusesANegativeLength) {
     for (const std::string line : {"HP39AscA -5 Hello", "HP39AscA -9", "HP39AscA-5"}) {
         SCOPED_TRACE(line);
-        EXPECT_THROW(parseHeader(line), NegativeTitleLength);
+        EXPECT_THROW(parseHeader(line), HeaderError);
     }
 }
 
@@ -77,10 +77,10 @@ TEST(BuildEntry, WritesBothLengthFieldsInBytes) {
     }
 }
 
-TEST(ReadHeaderLine, ReturnsTheFirstLineWithoutItsEnd) {
+TEST(HeaderLineOf, TakesTheFirstLineWithoutItsEnd) {
     const struct {
         const char* why;
-        std::string bytes;
+        std::string head;
         std::string line;
     } cases[] = {
         {"CR LF", "HP39AscA 5 Hello\r\nbody\r\n", "HP39AscA 5 Hello"},
@@ -89,23 +89,48 @@ TEST(ReadHeaderLine, ReturnsTheFirstLineWithoutItsEnd) {
         {"only a line end", "\n", ""},
         {"only CR LF", "\r\n", ""},
         {"a lone CR is kept", "ab\rcd\nx", "ab\rcd"},
+        {"a CR at the end without LF is kept", "ab\r", "ab\r"},
         {"one byte", "x", "x"},
         {"a long line is cut where the parse stops",
-         std::string(65536, 'y'), std::string(kMaxHeaderLineBytes, 'y')},
+         std::string(kMaxHeadBytes, 'y'), std::string(kMaxHeaderLineBytes, 'y')},
         {"CR LF right after the longest useful line",
          std::string(kMaxHeaderLineBytes, 'z') + "\r\n", std::string(kMaxHeaderLineBytes, 'z')},
+        {"a binary header runs through its title, line feeds and all",
+         "HP39BinB\x0aLoan Table\x01\nrest", "HP39BinB\x0aLoan Table"},
+        {"seven bytes of tag and a type letter are not yet binary", "HP39BinB", "HP39BinB"},
     };
-    TempFolder folder;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.why);
-        folder.write("F.000", c.bytes);
-        EXPECT_EQ(readHeaderLine(folder.pathOf("F.000"), "F.000"), c.line);
+        EXPECT_EQ(headerLineOf(c.head), c.line);
     }
 }
 
-TEST(ReadHeaderLine, NamesTheFileAndTheCause) {
+TEST(ParseHeader, TakesTypeAndTitleOfBinaryFiles) {
+    const struct {
+        std::string head;
+        std::string fileName;
+        std::string entry;
+    } cases[] = {
+        {"HP39BinB\x0aLoan Table\x12\x34", "LOANTABL.000", "B 12 LOANTABL.00010 Loan Table"},
+        {"HP39BinH\x08LIB1540L", "LIB1540L.000", "H 12 LIB1540L.0008 LIB1540L"},
+        {"HP39BinE\x02L9\r\n", "L9000000.000", "E 12 L9000000.0002 L9"},
+        {"HP38BinC\x07Reminder", "NOTE.000", "C 8 NOTE.0003 Rem"},
+        {std::string("HP39BinA\0", 9), "EMPTY.000", "A 9 EMPTY.0000 "},
+        {"HP39BinD\xff" + std::string(255, 't'), "P.000", "D 5 P.000255 " + std::string(255, 't')},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.entry);
+        const ParsedHeader header = parseHeader(headerLineOf(c.head));
+        EXPECT_EQ(buildEntry(header.typeLetter, c.fileName, header.title), c.entry);
+    }
+    EXPECT_THROW(parseHeader("HP39BinB\x0aLoan"), HeaderError);
+}
+
+TEST(ReadHeader, NamesTheFileAndTheCause) {
     TempFolder folder;
     folder.write("NOTE.000", "");
+    folder.write("MINUS.000", "HP39AscA -5 Hello");
+    folder.write("SHORT.000", "HP39BinB\x0aLoan");
     ::mkfifo(folder.pathOf("PIPE.000").c_str(), 0600);
     const struct {
         std::string name;
@@ -114,11 +139,14 @@ TEST(ReadHeaderLine, NamesTheFileAndTheCause) {
         {"NOTE.000", "Cannot read the header line of \"NOTE.000\": the file is empty."},
         {"GONE.000", "Cannot read the header line of \"GONE.000\": no such file or directory."},
         {"PIPE.000", "Cannot read the header line of \"PIPE.000\": it is not a regular file."},
+        {"MINUS.000", "Cannot read the title of \"MINUS.000\": its length field \"-5\" is negative."},
+        {"SHORT.000", "Cannot read the title of \"SHORT.000\": the file ends inside its title."},
     };
     // A read that blocked on the FIFO would hang here; ctest's timeout ends it.
     for (const auto& c : cases) {
+        std::string headerLine;
         try {
-            readHeaderLine(folder.pathOf(c.name), c.name);
+            readHeader(folder.pathOf(c.name), c.name, headerLine);
             ADD_FAILURE() << c.name << " was read";
         } catch (const CatalogueError& error) {
             EXPECT_EQ(std::string(error.what()), c.message);
