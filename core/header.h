@@ -43,8 +43,11 @@ ParsedHeader parseHeader(std::string_view headerLine);
 
 std::string titleOf(std::string_view headerLine);
 
-// The length-prefixed record of one file in "HP39DIR.000". Type "C" (notes)
-// carries only the first three bytes of its title.
+// The title as a directory entry carries it: type "C" (notes) keeps only
+// its first three bytes.
+std::string_view entryTitle(std::string_view typeLetter, std::string_view title);
+
+// The length-prefixed record of one file in "HP39DIR.000".
 std::string buildEntry(std::string_view typeLetter, std::string_view fileName,
                        std::string_view title);
 

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "options.h"
+
+#include <ostream>
+
+namespace quillmere::cli {
+
+// Each runs one mode on options.folder, writing results to out and
+// messages to err, and returns the process's exit status.
+int writeDirectory(const Options& options, std::ostream& out, std::ostream& err, bool showProgress);
+int printEntries(const Options& options, std::ostream& out);
+int checkDirectory(const Options& options, std::ostream& out);
+
+}  // namespace quillmere::cli

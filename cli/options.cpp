@@ -1,0 +1,57 @@
+#include "options.h"
+
+namespace quillmere::cli {
+
+const char* const kUsage =
+    "Usage: quillmere-dir [--order FILE] [--dry-run] FOLDER\n"
+    "       quillmere-dir --check FOLDER\n"
+    "\n"
+    "Writes HP39DIR.000 and HP39DIR.CUR into FOLDER for an HP39-series calculator.\n"
+    "\n"
+    "  --order FILE  the order of preference: one file name per line, top row\n"
+    "                first; the directory lists exactly these files\n"
+    "  --dry-run     print the entries (type, file name, title, tab-separated)\n"
+    "                instead of writing them\n"
+    "  --check       check FOLDER's HP39DIR.000 against the files it lists\n"
+    "  --help        show this text\n"
+    "  --version     show the version\n";
+
+Options parseOptions(const std::vector<std::string>& arguments) {
+    Options options;
+    std::vector<std::string> folders;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (argument == "--help") {
+            return Options{Mode::Help, {}, {}};
+        }
+        if (argument == "--version") {
+            return Options{Mode::Version, {}, {}};
+        }
+        if (argument == "--dry-run" || argument == "--check") {
+            const Mode mode = argument == "--check" ? Mode::Check : Mode::DryRun;
+            if (options.mode != Mode::Write && options.mode != mode) {
+                throw UsageError("--dry-run and --check cannot be combined");
+            }
+            options.mode = mode;
+        } else if (argument == "--order") {
+            if (i + 1 == arguments.size()) {
+                throw UsageError("--order needs a file name");
+            }
+            options.orderFile = arguments[++i];
+        } else if (argument.size() > 1 && argument.front() == '-') {
+            throw UsageError("unknown option " + argument);
+        } else {
+            folders.push_back(argument);
+        }
+    }
+    if (folders.size() != 1) {
+        throw UsageError(folders.empty() ? "no folder given" : "only one folder can be given");
+    }
+    if (options.mode == Mode::Check && options.orderFile) {
+        throw UsageError("--order has no meaning with --check");
+    }
+    options.folder = folders.front();
+    return options;
+}
+
+}  // namespace quillmere::cli

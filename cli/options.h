@@ -1,0 +1,28 @@
+#pragma once
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace quillmere::cli {
+
+enum class Mode { Write, DryRun, Check, Help, Version };
+
+struct Options {
+    Mode mode = Mode::Write;
+    std::string folder;
+    std::optional<std::string> orderFile;
+};
+
+// Words on the command line that do not make a valid call.
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+Options parseOptions(const std::vector<std::string>& arguments);
+
+extern const char* const kUsage;
+
+}  // namespace quillmere::cli
