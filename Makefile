@@ -1,14 +1,16 @@
 # The one entry point: every target first makes sure the machine has what
-# the build needs, then configures and builds with CMake presets.
+# it needs, then configures and builds with CMake presets.
 
 PRESET ?= $(if $(CI),ci,default)
 BUILD_DIR := build/$(PRESET)
-PACKAGES := cmake ninja-build g++ qt6-base-dev libgtest-dev
+FUZZ_SECONDS ?= 60
 
-.PHONY: deps build run test clean
+BUILD_PACKAGES := cmake ninja-build g++ qt6-base-dev libgtest-dev
+FUZZ_PACKAGES := cmake ninja-build clang libclang-rt-14-dev
 
-deps:
-	@missing=$$(for p in $(PACKAGES); do \
+# Installs the missing packages of $(1) as root, or names the command.
+define ensure_packages
+	@missing=$$(for p in $(1); do \
 	    dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q 'install ok installed' || echo $$p; \
 	  done); \
 	if [ -n "$$missing" ]; then \
@@ -21,6 +23,12 @@ deps:
 	    exit 1; \
 	  fi; \
 	fi
+endef
+
+.PHONY: deps build run test sanitize fuzz clean
+
+deps:
+	$(call ensure_packages,$(BUILD_PACKAGES))
 
 build: deps
 	cmake --preset $(PRESET)
@@ -31,6 +39,29 @@ run: build
 
 test: build
 	ctest --preset $(PRESET) --no-tests=error
+
+# Every test again under AddressSanitizer and UndefinedBehaviorSanitizer.
+sanitize: deps
+	cmake --preset asan
+	cmake --build --preset asan
+	ctest --preset asan --no-tests=error
+
+# Each fuzz target for FUZZ_SECONDS; new inputs stay under build/, a
+# finding fails the run and is left in build/fuzz-artifacts.
+fuzz:
+	$(call ensure_packages,$(FUZZ_PACKAGES))
+	cmake --preset fuzz
+	cmake --build --preset fuzz
+	@mkdir -p build/fuzz-artifacts
+	@for target in header directory; do \
+	  mkdir -p build/fuzz-corpus/$$target; \
+	  echo "Fuzzing $$target for $(FUZZ_SECONDS) s"; \
+	  build/fuzz/tests/fuzz/$${target}_fuzz -max_total_time=$(FUZZ_SECONDS) -timeout=10 \
+	    -print_final_stats=1 -artifact_prefix=build/fuzz-artifacts/$$target- \
+	    build/fuzz-corpus/$$target tests/fuzz/corpus/$$target 2>build/fuzz-$$target.log \
+	    || { tail -40 build/fuzz-$$target.log; exit 1; }; \
+	  grep -E '^stat::number_of_executed_units' build/fuzz-$$target.log; \
+	done
 
 clean:
 	rm -rf build

@@ -1,0 +1,74 @@
+// A generated folder of files whose first bytes come from the input: a
+// directory build either fails with a message or writes a directory whose
+// entries read back one per file, with the companion file intact. The input
+// is also read as a directory file, which must never crash.
+#include "catalogue.h"
+#include "catalogue_error.h"
+#include "directory_files.h"
+#include "directory_reader.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <string_view>
+
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string readWhole(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+const fs::path& scratchFolder() {
+    static const fs::path folder = [] {
+        const fs::path path = fs::temp_directory_path() / ("quillmere-fuzz-" + std::to_string(::getpid()));
+        fs::create_directories(path);
+        return path;
+    }();
+    return folder;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
+    quillmere::readDirectory(input);
+
+    const fs::path& folder = scratchFolder();
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        fs::remove(entry.path());
+    }
+    // Files are separated by a 0xFF byte in the input, at most 16 of them.
+    std::size_t files = 0;
+    for (std::size_t start = 0; start <= input.size() && files < 16; ++files) {
+        const std::size_t end = std::min(input.find('\xff', start), input.size());
+        std::ofstream(folder / ("F" + std::to_string(files) + ".000"), std::ios::binary)
+            << input.substr(start, end - start);
+        start = end + 1;
+    }
+
+    quillmere::Catalogue catalogue(folder.string());
+    catalogue.bindFolder(folder.string());
+    catalogue.RefreshLists();
+    try {
+        catalogue.createDirectory({2415.0f, "."});
+    } catch (const quillmere::CatalogueError&) {
+        if (fs::exists(folder / "HP39DIR.000") || fs::exists(folder / "HP39DIR.CUR")) {
+            std::abort();
+        }
+        return 0;
+    }
+    const quillmere::DirectoryContents written = quillmere::readDirectory(readWhole(folder / "HP39DIR.000"));
+    if (written.fault || written.records.size() != files ||
+        readWhole(folder / "HP39DIR.CUR") != quillmere::kCurrentFileContent) {
+        std::abort();
+    }
+    return 0;
+}
