@@ -167,6 +167,23 @@ TEST(Catalogue, AFailingPassTouchesNeitherFile) {
     EXPECT_EQ(folder.read("HP39DIR.CUR"), "earlier companion");
 }
 
+TEST(Catalogue, OddNamesPassIntoTheDirectoryAsTheirBytes) {
+    TempFolder folder;
+    const std::string longName(255, 'N');
+    for (const std::string name : {"a b.000", "back\\slash", "\xe9.000", "new\nline"}) {
+        folder.write(name, "HP39AscA 1 x");
+    }
+    folder.write(longName, "HP39AscA 1 x");
+    Catalogue catalogue = catalogueOn(folder);
+    catalogue.createDirectory(kGeometry);
+    EXPECT_EQ(folder.read("HP39DIR.000"), "HP39AscA"
+                                          "A 5 \xe9.0001 x"
+                                          "A 255 " + longName + "1 x"
+                                          "A 8 new\nline1 x"
+                                          "A 10 back\\slash1 x"
+                                          "A 7 a b.0001 x");
+}
+
 TEST(Catalogue, AFolderThatCannotBeListedChangesNothing) {
     TempFolder folder;
     folder.write("A.000", "HP39AscA 1 a");
