@@ -1,0 +1,89 @@
+#include "dialog.h"
+
+#include "catalogue_error.h"
+#include "drives.h"
+#include "failure_message.h"
+#include "folder_tree.h"
+#include "form1.h"
+#include "layout_font.h"
+#include "twips.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+
+namespace quillmere {
+namespace {
+
+constexpr Qt::WindowFlags kFixedDialogFrame = Qt::Dialog | Qt::CustomizeWindowHint |
+                                              Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+
+}  // namespace
+
+// As a child window of the main window it stays out of the task bar, above
+// the main window, and goes when the main window goes.
+Dialog::Dialog(Form1& form)
+    : QWidget(&form, kFixedDialogFrame), form_(form), controls_(createDialogControls(*this)) {
+    setObjectName(QStringLiteral("Dialog"));
+    setWindowTitle(QStringLiteral("Select Folder"));
+    useLayoutFont(*this);
+    setAttribute(Qt::WA_DeleteOnClose);
+    const QRect clientArea = rectFromTwips(2760, 3750, 5775, 3375);
+    setGeometry(clientArea.translated(form.screen()->geometry().topLeft()));
+    setFixedSize(clientArea.size());
+
+    connect(controls_.Dir1, &FolderTree::pathChanged, controls_.Text1, &QLineEdit::setText);
+    connect(controls_.OKButton, &QPushButton::clicked, this, &Dialog::AcceptFolder);
+    connect(controls_.CancelButton, &QPushButton::clicked, this, &Dialog::CancelFolder);
+    Form_Load();
+    connect(controls_.Drive1, &QComboBox::currentIndexChanged, this, &Dialog::Drive1_Change);
+}
+
+void Dialog::AcceptFolder() {
+    if (form_.erm == 2) {
+        try {
+            form_.takeFolder(controls_.Text1->text());
+        } catch (const CatalogueError& error) {
+            // The window stays open on the path, so the user can correct it.
+            showFailure(this, error);
+            return;
+        }
+    }
+    form_.setStatus(QStringLiteral("Ready"));
+    hide();
+}
+
+void Dialog::CancelFolder() {
+    form_.erm = 0;
+    close();
+}
+
+void Dialog::closeEvent(QCloseEvent* event) {
+    QWidget::closeEvent(event);
+    emit unloaded();
+}
+
+void Dialog::Form_Load() {
+    const QString drive = driveOf(QDir::currentPath());
+    const QStringList drives = availableDrives();
+    controls_.Drive1->addItems(drives);
+    controls_.Drive1->setCurrentIndex(static_cast<int>(drives.indexOf(drive)));
+    openDriveFolder(drive);
+}
+
+void Dialog::Drive1_Change() {
+    openDriveFolder(controls_.Drive1->currentText());
+}
+
+void Dialog::openDriveFolder(const QString& drive) {
+    if (!controls_.Dir1->setPath(currentFolderOn(drive))) {
+        QMessageBox::critical(this, windowTitle(),
+                              QStringLiteral("The drive %1 cannot be read.").arg(drive));
+    }
+}
+
+}  // namespace quillmere

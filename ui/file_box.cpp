@@ -1,0 +1,20 @@
+#include "file_box.h"
+
+#include "catalogue.h"
+#include "local_text.h"
+
+namespace quillmere {
+
+FileBox::FileBox(Catalogue& catalogue, QWidget* parent) : QWidget(parent), catalogue_(catalogue) {
+    hide();
+}
+
+void FileBox::bind(const QString& path) {
+    catalogue_.bindFolder(toFileName(path));
+}
+
+int FileBox::rowCount() const {
+    return static_cast<int>(catalogue_.folderListing().size());
+}
+
+}  // namespace quillmere

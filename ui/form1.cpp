@@ -1,0 +1,197 @@
+#include "form1.h"
+
+#include "arrow_button.h"
+#include "catalogue_error.h"
+#include "counter_label.h"
+#include "dialog.h"
+#include "failure_message.h"
+#include "file_box.h"
+#include "folder.h"
+#include "layout_font.h"
+#include "local_text.h"
+#include "twips.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace quillmere {
+namespace {
+
+// A build repaints its progress about thirty times a second: often enough to
+// look smooth, rarely enough to cost nothing on a folder of 100,000 files.
+constexpr qint64 kBuildPaintIntervalMs = 33;
+
+}  // namespace
+
+Form1::Form1()
+    : catalogue_(defaultFolder()),
+      controls_(createForm1Controls(*this, catalogue_)),
+      lists_(catalogue_.order(), *controls_.List2, *controls_.List1),
+      progressDisplay_(*controls_.status, *controls_.Shape1, *controls_.progress, *controls_.Label3) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Quillmere"));
+    useLayoutFont(*this);
+    resize(pixelsFromTwips(4575), pixelsFromTwips(5175));
+    catalogue_.setObserver(this);
+
+    connect(controls_.Label1, &CounterLabel::captionChanged, this, &Form1::Label1_Change);
+    connect(controls_.Command2, &QPushButton::clicked, this, &Form1::ChangeFolder);
+    connect(controls_.Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
+    connect(controls_.Command4, &QPushButton::clicked, this, &Form1::ExitProgram);
+    connect(controls_.Command6, &QPushButton::clicked, this, &Form1::Command6_Click);
+    connect(controls_.Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+    connect(controls_.Command5, &QPushButton::clicked, this, &Form1::Command5_Click);
+
+    Form_Load();
+}
+
+QString Form1::Text3() const {
+    return fromLocal(catalogue_.lastHeaderLine());
+}
+
+QString Form1::Text4() const {
+    return fromLocal(catalogue_.lastTitle());
+}
+
+QString Form1::stringg() const {
+    return fromLocal(catalogue_.lastEntry());
+}
+
+void Form1::ChangeFolder() {
+    if (!dialog_) {
+        dialog_ = new Dialog(*this);
+        connect(dialog_, &Dialog::unloaded, this, [this] { dialog_ = nullptr; });
+    }
+    dialog_->show();
+    dialog_->raise();
+    dialog_->activateWindow();
+    erm = 2;
+    setStatus(QStringLiteral("Changing folder"));
+    catalogue_.order().setTitleListShown(false);
+}
+
+void Form1::ExitProgram() {
+    QCoreApplication::exit(0);
+}
+
+void Form1::takeFolder(const QString& path) {
+    controls_.File1->bind(path);
+    controls_.Text2->setText(path);
+    controls_.Label4->setText(
+        QStringLiteral("There are %1 files in this folder").arg(controls_.File1->rowCount()));
+    controls_.Label1->increment();
+}
+
+void Form1::setStatus(const QString& text) {
+    progressDisplay_.setStatus(text);
+}
+
+// The frame's close control ends the program like "Exit", folder window
+// included.
+void Form1::closeEvent(QCloseEvent* event) {
+    QWidget::closeEvent(event);
+    ExitProgram();
+}
+
+void Form1::Form_Load() {
+    controls_.Text2->setText(fromFileName(catalogue_.folderPath()));
+    try {
+        controls_.File1->bind(controls_.Text2->text());
+    } catch (const CatalogueError& error) {
+        showFailure(this, error);
+        return;
+    }
+    controls_.Label1->increment();
+}
+
+void Form1::Label1_Change() {
+    catalogue_.RefreshLists();
+}
+
+// The directory build. It runs to its end without returning to the event
+// loop, so its progress is painted from inside it, and the directory text
+// reaches textt once, at the end, also when the build stops part way.
+void Form1::Command3_Click() {
+    const ProgressGeometry geometry{static_cast<float>(twipsFromPixels(controls_.Shape1->width())),
+                                    toLocal(QLocale().decimalPoint())};
+    building_ = true;
+    lists_.hold();
+    progressDisplay_.hold();
+    paintClock_.start();
+    std::optional<CatalogueError> failure;
+    try {
+        catalogue_.createDirectory(geometry);
+    } catch (const CatalogueError& error) {
+        failure = error;
+    }
+    building_ = false;
+    lists_.release();
+    progressDisplay_.release();
+    controls_.textt->setText(fromLocal(catalogue_.directoryText()));
+    if (failure) {
+        showFailure(this, *failure);
+    }
+}
+
+void Form1::Command6_Click() {
+    try {
+        catalogue_.GetNames();
+    } catch (const CatalogueError& error) {
+        showFailure(this, error);
+    }
+}
+
+void Form1::Command1_Click() {
+    reportMove(catalogue_.order().MoveUp());
+}
+
+void Form1::Command5_Click() {
+    reportMove(catalogue_.order().MoveDown());
+}
+
+void Form1::reportMove(MoveResult result) {
+    if (result == MoveResult::NothingSelected) {
+        QMessageBox::critical(this, QStringLiteral("Error"), QStringLiteral("Please select an item to move"));
+    }
+}
+
+void Form1::paintBuildIfDue() {
+    if (building_ && paintClock_.hasExpired(kBuildPaintIntervalMs)) {
+        progressDisplay_.paint();
+        paintClock_.restart();
+    }
+}
+
+void Form1::listReset(ListId list) {
+    lists_.reset(list);
+}
+
+void Form1::rowsSwapped(ListId list, int rowA, int rowB) {
+    lists_.swap(list, rowA, rowB);
+}
+
+void Form1::selectionChanged(ListId list, int row) {
+    lists_.select(list, row);
+}
+
+void Form1::titleListShownChanged(bool shown) {
+    lists_.showTitles(shown);
+}
+
+void Form1::statusChanged(const std::string& status) {
+    progressDisplay_.setStatus(fromLocal(status));
+    paintBuildIfDue();
+}
+
+void Form1::progressChanged(float barWidth, const std::string& percentage) {
+    progressDisplay_.setProgress(barWidth, fromLocal(percentage));
+    paintBuildIfDue();
+}
+
+}  // namespace quillmere
