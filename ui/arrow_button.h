@@ -4,9 +4,9 @@
 
 namespace quillmere {
 
-// A button without caption that shows an embossed triangle: white edges
-// where the light falls from the top left, black ones in the shade, on the
-// button's own grey face.
+// A button without caption that shows an embossed grey triangle on its
+// face: a white edge where the light falls from the top left, black edges
+// in the shade.
 class ArrowButton : public QPushButton {
 public:
     enum class Direction { Up, Down };
