@@ -1,11 +1,19 @@
 #include "form1.h"
 
 #include <QApplication>
+#include <QIcon>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillmere"));
-    QApplication::setApplicationVersion(QStringLiteral("1.01.0002"));
+    QApplication::setApplicationVersion(QStringLiteral(QUILLMERE_DISPLAY_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.quillmere.Quillmere"));
+    QIcon icon;
+    for (const int size : {16, 32, 48, 64, 128, 256}) {
+        icon.addFile(QStringLiteral(":/icons/%1/io.github.quillmere.Quillmere.png").arg(size));
+    }
+    QApplication::setWindowIcon(icon);
+
     quillmere::Form1 form;
     form.show();
     return QApplication::exec();
