@@ -1,0 +1,220 @@
+// Times the real main window against the least work each action needs.
+//   quillmere-bench            every size, each in a process of its own,
+//                              then a table and the verdict on each target
+//   quillmere-bench N [RUNS]   one size in this process: the lines alone
+#include "floors.h"
+#include "form1.h"
+#include "sample_folder.h"
+#include "window_driver.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+#include <QWidget>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iostream>
+#include <iterator>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const int kSizes[] = {0, 1000, 10000, 32767, 100000};
+
+double seconds(const std::function<void()>& action) {
+    const auto start = std::chrono::steady_clock::now();
+    action();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+long peakRssMib() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("VmHWM:", 0) == 0) {
+            return std::stol(line.substr(6)) / 1024;
+        }
+    }
+    return 0;
+}
+
+std::string readWhole(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Runs action and its floor in turn, runs times each.
+void measure(const char* name, int files, int runs, const std::function<void()>& action,
+             const std::function<void()>& floor) {
+    std::vector<double> actionTimes;
+    std::vector<double> floorTimes;
+    for (int run = 0; run < runs; ++run) {
+        actionTimes.push_back(seconds(action));
+        if (floor) {
+            floorTimes.push_back(seconds(floor));
+        }
+    }
+    std::printf("bench %s files=%d median_s=%.4f", name, files, median(actionTimes));
+    if (floor) {
+        const double floorTime = median(floorTimes);
+        std::printf(" floor_s=%.4f ratio=%.2f", floorTime, median(actionTimes) / floorTime);
+    }
+    std::printf(" peak_rss_mib=%ld\n", peakRssMib());
+    std::fflush(stdout);
+}
+
+// A failure box would wait for a click that never comes: report it instead.
+void failOnMessageBoxes(QApplication& application) {
+    auto* watchdog = new QTimer(&application);
+    QObject::connect(watchdog, &QTimer::timeout, [] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            std::fprintf(stderr, "bench: the window reported: %s\n", qPrintable(box->text()));
+            std::exit(1);
+        }
+    });
+    watchdog->start(200);
+}
+
+int benchOneSize(int argc, char** argv, int files, int runs) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication application(argc, argv);
+    failOnMessageBoxes(application);
+    const std::string data = QUILLMERE_BENCH_DATA;
+    const std::string folder = data + "/files-" + std::to_string(files);
+    const std::string floorOutput = data + "/floor-" + std::to_string(files) + ".000";
+    makeSampleFolder(folder, files);
+
+    measure("startup", files, runs, [] { quillmere::Form1().show(); }, [] { QWidget().show(); });
+
+    WindowDriver window;
+    const QString path = QString::fromLocal8Bit(folder.c_str());
+    measure("refresh", files, runs, [&] { window.chooseFolder(path); }, [&] { floorListing(folder); });
+    if (window.fileRows() != files) {
+        std::fprintf(stderr, "bench: the window lists %d files, not %d\n", window.fileRows(), files);
+        return 1;
+    }
+    const std::vector<std::string> names = floorListing(folder);
+    measure("getnames", files, runs, [&] { window.getNames(); }, [&] { floorReadHeaders(folder, names); });
+    measure("createdir", files, runs, [&] { window.createDirectory(); },
+            [&] { floorCreateDirectory(folder, floorOutput); });
+    if (readWhole(fs::path(folder) / "HP39DIR.000") != readWhole(floorOutput)) {
+        std::fprintf(stderr, "bench: HP39DIR.000 differs from the floor's bytes at %d files\n", files);
+        return 1;
+    }
+    if (files > 1) {
+        window.getNames();
+        measure("move", files, runs, [&] { window.moveMiddleRowDown(); }, nullptr);
+    }
+    return 0;
+}
+
+struct Figure {
+    double median = 0;
+    double ratio = 0;
+    long peakMib = 0;
+};
+
+// Reads "bench ACTION files=N key=value ..." lines.
+std::map<std::pair<std::string, int>, Figure> parseLines(const std::string& output) {
+    std::map<std::pair<std::string, int>, Figure> figures;
+    std::istringstream lines(output);
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream words(line);
+        std::string bench, action, word;
+        words >> bench >> action;
+        int files = 0;
+        Figure figure;
+        while (words >> word) {
+            const auto equals = word.find('=');
+            const std::string key = word.substr(0, equals);
+            const double value = std::stod(word.substr(equals + 1));
+            if (key == "files") files = static_cast<int>(value);
+            if (key == "median_s") figure.median = value;
+            if (key == "ratio") figure.ratio = value;
+            if (key == "peak_rss_mib") figure.peakMib = static_cast<long>(value);
+        }
+        figures[{action, files}] = figure;
+    }
+    return figures;
+}
+
+int benchAllSizes(const char* self) {
+    std::string output;
+    for (const int files : kSizes) {
+        const std::string command = std::string(self) + " " + std::to_string(files);
+        std::FILE* child = ::popen(command.c_str(), "r");
+        char buffer[512];
+        while (std::fgets(buffer, sizeof buffer, child)) {
+            std::fputs(buffer, stdout);
+            output += buffer;
+        }
+        if (::pclose(child) != 0) {
+            std::fprintf(stderr, "bench: the run at %d files failed\n", files);
+            return 1;
+        }
+    }
+    auto figures = parseLines(output);
+    std::printf("\n%-10s %8s %10s %8s %9s\n", "action", "files", "median_s", "ratio", "peak_MiB");
+    for (const auto& [key, figure] : figures) {
+        if (key.second > 0) {
+            std::printf("%-10s %8d %10.4f %8.2f %9ld\n", key.first.c_str(), key.second, figure.median,
+                        figure.ratio, figure.peakMib);
+        }
+    }
+    bool met = true;
+    auto verdict = [&met](bool ok, const std::string& target) {
+        met = met && ok;
+        std::printf("%s %s\n", ok ? "met   " : "MISSED", target.c_str());
+    };
+    std::printf("\n");
+    const std::map<std::string, double> ratios = {
+        {"createdir", 2.0}, {"getnames", 3.0}, {"refresh", 3.0}, {"startup", 1.5}};
+    for (const auto& [action, limit] : ratios) {
+        for (const int files : {10000, 32767, 100000}) {
+            const double ratio = figures[{action, files}].ratio;
+            verdict(ratio <= limit, action + " at " + std::to_string(files) + " files: " +
+                                        std::to_string(ratio).substr(0, 4) + "x floor (at most " +
+                                        std::to_string(limit).substr(0, 3) + "x)");
+        }
+    }
+    for (const char* action : {"startup", "refresh", "getnames", "createdir", "move"}) {
+        const double growth = figures[{action, 100000}].median / figures[{action, 10000}].median;
+        verdict(growth <= 12.0, std::string(action) + " from 10000 to 100000 files: " +
+                                    std::to_string(growth).substr(0, 5) + "x (at most 12x)");
+    }
+    const double move = figures[{"move", 100000}].median;
+    verdict(move < 0.016, "move at 100000 files: " + std::to_string(move * 1000).substr(0, 5) + " ms (under 16)");
+    for (const char* action : {"getnames", "createdir"}) {
+        const long above = figures[{action, 100000}].peakMib - figures[{action, 0}].peakMib;
+        verdict(above <= 100, std::string(action) + " peak memory at 100000 files: " + std::to_string(above) +
+                                  " MiB above an empty folder (at most 100)");
+    }
+    return met ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 1) {
+        return benchAllSizes(argv[0]);
+    }
+    const int files = std::stoi(argv[1]);
+    const int runs = argc > 2 ? std::stoi(argv[2]) : 5;
+    return benchOneSize(argc, argv, files, runs);
+}

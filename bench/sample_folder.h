@@ -1,0 +1,7 @@
+#pragma once
+
+#include <string>
+
+// Fills folder, once, with count calculator files of realistic headers:
+// types A B C D E H, titles of 1 to 40 characters, CR LF, a body after.
+void makeSampleFolder(const std::string& folder, int count);
