@@ -5,8 +5,14 @@ PRESET ?= $(if $(CI),ci,default)
 BUILD_DIR := build/$(PRESET)
 FUZZ_SECONDS ?= 60
 
-BUILD_PACKAGES := cmake ninja-build g++ qt6-base-dev libgtest-dev
+PREFIX ?= /usr/local
+
+# librsvg2-bin renders the icon; desktop-file-utils, appstream and file
+# check the installed files in the tests.
+BUILD_PACKAGES := cmake ninja-build g++ qt6-base-dev libgtest-dev librsvg2-bin \
+                  desktop-file-utils appstream file
 FUZZ_PACKAGES := cmake ninja-build clang libclang-rt-14-dev
+PACKAGE_PACKAGES := $(BUILD_PACKAGES) dpkg-dev lintian
 
 # Installs the missing packages of $(1) as root, or names the command.
 define ensure_packages
@@ -25,7 +31,7 @@ define ensure_packages
 	fi
 endef
 
-.PHONY: deps build run test sanitize fuzz clean
+.PHONY: deps build run test sanitize fuzz bench package install clean
 
 deps:
 	$(call ensure_packages,$(BUILD_PACKAGES))
@@ -62,6 +68,26 @@ fuzz:
 	    || { tail -40 build/fuzz-$$target.log; exit 1; }; \
 	  grep -E '^stat::number_of_executed_units' build/fuzz-$$target.log; \
 	done
+
+# Optimised build; every size in a process of its own, then the targets.
+bench: deps
+	cmake --preset release
+	cmake --build --preset release
+	build/release/bench/quillmere-bench
+
+# build/quillmere_<version>_<arch>.deb, checked with lintian.
+package:
+	$(call ensure_packages,$(PACKAGE_PACKAGES))
+	cmake --preset release
+	cmake --build --preset release
+	cpack --config build/release/CPackConfig.cmake -B build
+	lintian --fail-on error build/quillmere_*.deb
+
+# Honours PREFIX and DESTDIR.
+install: deps
+	cmake --preset release
+	cmake --build --preset release
+	cmake --install build/release --prefix $(PREFIX)
 
 clean:
 	rm -rf build
