@@ -26,6 +26,7 @@ private slots:
     void cleanup();
     void choosesOrdersAndBuilds_data();
     void choosesOrdersAndBuilds();
+    void showsTheTitlesOfBinaryFiles();
 
 private:
     QString startFolder_;
@@ -118,6 +119,42 @@ void TypicalUseTest::choosesOrdersAndBuilds() {
     QCOMPARE(ui.control("progress")->width(), ui.control("Shape1")->width());
     QCOMPARE(ui.list("List2")->currentRow(), 0);
     QCOMPARE(ui.list("List1")->currentRow(), 0);
+}
+
+// Published aplets and libraries are stored in the calculator's binary form:
+// their titles follow a length byte, never a line.
+void TypicalUseTest::showsTheTitlesOfBinaryFiles() {
+    const QString published = working_->filePath(QStringLiteral("published"));
+    QVERIFY(QDir(working_->path()).mkdir(QStringLiteral("published")));
+    writeFile(published, QStringLiteral("LOANTABL.000"), QByteArray("HP39BinB\x0a" "Loan Table\x01\x02"));
+    writeFile(published, QStringLiteral("LIB1540L.000"), QByteArray("HP39BinH\x08" "LIB1540L\x03\x04"));
+    writeFile(published, QStringLiteral("L9000000.000"), QByteArray("HP39BinE\x02" "L9"));
+
+    Form1 form;
+    form.show();
+    const UiDriver ui(form);
+    const MessageCatcher messages;
+    ui.chooseFolder(published);
+    ui.click("Command6");
+    QCOMPARE(ui.rows("List1"), (QStringList{"L9", "LIB1540L", "Loan Table"}));
+    ui.click("Command3");
+    QVERIFY(messages.messages().isEmpty());
+    QCOMPARE(readFile(published, QStringLiteral("HP39DIR.000")),
+             QByteArray("HP39AscA"
+                        "B 12 LOANTABL.00010 Loan Table"
+                        "H 12 LIB1540L.0008 LIB1540L"
+                        "E 12 L9000000.0002 L9"));
+
+    writeFile(published, QStringLiteral("SHORT.000"), QByteArray("HP39BinB\x0a" "Loan"));
+    ui.chooseFolder(published);
+    ui.click("Command6");
+    ui.click("Command3");
+    const QString cause = QStringLiteral("Cannot read the title of \"SHORT.000\": the file ends inside its title.");
+    QCOMPARE(messages.messages().size(), 2);
+    QCOMPARE(messages.messages().at(0).text, cause);
+    QCOMPARE(messages.messages().at(1).text, cause);
+    QCOMPARE(ui.rows("List1"), (QStringList{"L9", "LIB1540L", "Loan Table"}));
+    QCOMPARE(readFile(published, QStringLiteral("HP39DIR.000")).left(20), QByteArray("HP39AscAB 12 LOANTAB"));
 }
 
 QTEST_MAIN(TypicalUseTest)
