@@ -5,11 +5,17 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace quillmere;
 using Rows = std::vector<std::string>;
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -146,25 +152,65 @@ TEST(Catalogue, GetNamesStopsAtAFailingFileKeepingTheTitlesBefore) {
     EXPECT_TRUE(catalogue.order().titleListShown());
 }
 
+// The build stops at the first file it cannot read, however the folder
+// changed under it, and touches neither directory file.
 TEST(Catalogue, AFailingPassTouchesNeitherFile) {
-    TempFolder folder;
-    folder.write("A.000", "HP39AscA 1 a");
-    folder.write("B.000", "HP39AscA -5 bad");
-    folder.write("C.000", "HP39AscA 1 c");
-    folder.write("HP39DIR.000", "HP39Ascearlier");
-    folder.write("HP39DIR.CUR", "earlier companion");
-    Catalogue catalogue = catalogueOn(folder);
-    BuildRecorder recorder;
-    catalogue.setObserver(&recorder);
+    const struct {
+        const char* why;
+        std::function<void(const TempFolder&)> change;
+        std::string message;
+    } cases[] = {
+        {"a negative length field", [](const TempFolder& f) { f.write("B.000", "HP39AscA -5 bad"); },
+         "Cannot read the title of \"B.000\": its length field \"-5\" is negative."},
+        {"an empty file", [](const TempFolder& f) { f.write("B.000", ""); },
+         "Cannot read the header line of \"B.000\": the file is empty."},
+        {"a listed file deleted", [](const TempFolder& f) { fs::remove(f.pathOf("B.000")); },
+         "Cannot read the header line of \"B.000\": no such file or directory."},
+        {"a listed file turned into a FIFO",
+         [](const TempFolder& f) {
+             fs::remove(f.pathOf("B.000"));
+             ::mkfifo(f.pathOf("B.000").c_str(), 0600);
+         },
+         "Cannot read the header line of \"B.000\": it is not a regular file."},
+        {"a listed file turned into a folder",
+         [](const TempFolder& f) {
+             fs::remove(f.pathOf("B.000"));
+             fs::create_directory(f.pathOf("B.000"));
+         },
+         "Cannot read the header line of \"B.000\": it is not a regular file."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        TempFolder folder;
+        folder.write("A.000", "HP39AscA 1 a");
+        folder.write("B.000", "HP39AscA 1 b");
+        folder.write("C.000", "HP39AscA 1 c");
+        folder.write("HP39DIR.000", "HP39Ascearlier");
+        folder.write("HP39DIR.CUR", "earlier companion");
+        Catalogue catalogue = catalogueOn(folder);
+        BuildRecorder recorder;
+        catalogue.setObserver(&recorder);
+        c.change(folder);
+        const auto entriesBefore = folder.entries();
 
-    EXPECT_EQ(failureOf([](Catalogue& c) { c.createDirectory(kGeometry); }, catalogue),
-              "Cannot read the title of \"B.000\": its length field \"-5\" is negative.");
-    EXPECT_EQ(recorder.statuses.back(), "Adding B.000");
-    EXPECT_EQ(catalogue.order().fileSelection(), 1);
-    EXPECT_EQ(catalogue.directoryText(), "HP39AscAA 5 C.0001 c");
-    EXPECT_EQ(catalogue.lastHeaderLine(), "HP39AscA -5 bad");
-    EXPECT_EQ(folder.read("HP39DIR.000"), "HP39Ascearlier");
-    EXPECT_EQ(folder.read("HP39DIR.CUR"), "earlier companion");
+        EXPECT_EQ(failureOf([](Catalogue& cat) { cat.createDirectory(kGeometry); }, catalogue), c.message);
+        EXPECT_EQ(recorder.statuses.back(), "Adding B.000");
+        EXPECT_EQ(catalogue.order().fileSelection(), 1);
+        EXPECT_EQ(catalogue.directoryText(), "HP39AscAA 5 C.0001 c");
+        EXPECT_EQ(folder.read("HP39DIR.000"), "HP39Ascearlier");
+        EXPECT_EQ(folder.read("HP39DIR.CUR"), "earlier companion");
+        EXPECT_EQ(folder.entries(), entriesBefore);
+    }
+}
+
+TEST(Catalogue, AHugeFileWithoutALineEndCostsAFewBytes) {
+    TempFolder folder;
+    folder.write("HUGE.000", "HP39AscA 4 Huge");
+    ASSERT_EQ(::truncate(folder.pathOf("HUGE.000").c_str(), 2LL * 1024 * 1024 * 1024), 0);
+    Catalogue catalogue = catalogueOn(folder);
+    catalogue.GetNames();
+    EXPECT_EQ(catalogue.order().titles(), Rows{"Huge"});
+    EXPECT_EQ(catalogue.lastHeaderLine().size(), 111u);
 }
 
 TEST(Catalogue, OddNamesPassIntoTheDirectoryAsTheirBytes) {
