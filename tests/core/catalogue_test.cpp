@@ -51,69 +51,53 @@ std::string failureOf(void (*action)(Catalogue&), Catalogue& catalogue) {
 }
 
 TEST(Catalogue, BuildsTheDirectoryLastRowFirst) {
-    TempFolder folder;
-    folder.write("HELLO.000", "HP39AscA 5 Hello\r\nbody");
-    folder.write("NOTE.000", "HP39AscC 8 Reminder\r\n");
-    Catalogue catalogue = catalogueOn(folder);
-    BuildRecorder recorder;
-    catalogue.setObserver(&recorder);
-
-    catalogue.createDirectory(kGeometry);
-    EXPECT_EQ(folder.read("HP39DIR.000"), "HP39AscAC 8 NOTE.0003 RemA 9 HELLO.0005 Hello");
-    EXPECT_EQ(folder.read("HP39DIR.000")->size(), 45u);
-    EXPECT_EQ(folder.read("HP39DIR.CUR"), kCur);
-    EXPECT_EQ(recorder.statuses, (Rows{"Creating DIR file", "Adding NOTE.000", "Creating DIR file",
-                                       "Adding HELLO.000", "Creating DIR file", "Ready"}));
-    EXPECT_EQ(catalogue.order().fileSelection(), 0);
-    EXPECT_EQ(catalogue.lastEntry(), "A 9 HELLO.0005 Hello");
-    EXPECT_EQ(catalogue.directoryText(), "HP39AscAC 8 NOTE.0003 RemA 9 HELLO.0005 Hello");
-}
-
-TEST(Catalogue, ReportsEveryPassOfThreeAndFourFiles) {
     const struct {
-        Rows names;
+        std::vector<std::pair<std::string, std::string>> files;
         std::string directory;
+        Rows statuses;
         std::vector<float> widths;
         Rows percentages;
     } cases[] = {
-        {{"A.000", "B.000", "C.000"},
+        {{}, "HP39AscA", {"Creating DIR file", "Ready"}, {}, {}},
+        {{{"HELLO.000", "HP39AscA 5 Hello\r\nbody"}, {"NOTE.000", "HP39AscC 8 Reminder\r\n"}},
+         "HP39AscAC 8 NOTE.0003 RemA 9 HELLO.0005 Hello",
+         {"Creating DIR file", "Adding NOTE.000", "Creating DIR file", "Adding HELLO.000", "Creating DIR file",
+          "Ready"},
+         {1207.5f, 2415.0f},
+         {"50%", "100%"}},
+        {{{"A.000", "HP39AscA 1 a\n"}, {"B.000", "HP39AscA 1 b\n"}, {"C.000", "HP39AscA 1 c\n"}},
          "HP39AscAA 5 C.0001 cA 5 B.0001 bA 5 A.0001 a",
+         {"Creating DIR file", "Adding C.000", "Creating DIR file", "Adding B.000", "Creating DIR file",
+          "Adding A.000", "Creating DIR file", "Ready"},
          {805.0f, 1610.0f, 2415.0f},
          {"33.3333333333333%", "66.6666666666667%", "100%"}},
-        {{"A.000", "B.000", "C.000", "D.000"},
+        {{{"A.000", "HP39AscA 1 a"}, {"B.000", "HP39AscA 1 b"}, {"C.000", "HP39AscA 1 c"}, {"D.000", "HP39AscA 1 d"}},
          "HP39AscAA 5 D.0001 dA 5 C.0001 cA 5 B.0001 bA 5 A.0001 a",
+         {"Creating DIR file", "Adding D.000", "Creating DIR file", "Adding C.000", "Creating DIR file",
+          "Adding B.000", "Creating DIR file", "Adding A.000", "Creating DIR file", "Ready"},
          {603.75f, 1207.5f, 1811.25f, 2415.0f},
          {"25%", "50%", "75%", "100%"}},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.directory);
         TempFolder folder;
-        for (const std::string& name : c.names) {
-            const std::string title(1, static_cast<char>(name[0] - 'A' + 'a'));
-            folder.write(name, "HP39AscA 1 " + title + "\n");
+        for (const auto& [name, bytes] : c.files) {
+            folder.write(name, bytes);
         }
+        // An older, longer directory leaves nothing behind.
+        folder.write("HP39DIR.000", "HP39AscAA 5 X.0001 x and an older, longer directory");
         Catalogue catalogue = catalogueOn(folder);
         BuildRecorder recorder;
         catalogue.setObserver(&recorder);
         catalogue.createDirectory(kGeometry);
         EXPECT_EQ(folder.read("HP39DIR.000"), c.directory);
+        EXPECT_EQ(folder.read("HP39DIR.CUR"), kCur);
+        EXPECT_EQ(catalogue.directoryText(), c.directory);
+        EXPECT_EQ(recorder.statuses, c.statuses);
         EXPECT_EQ(recorder.widths, c.widths);
         EXPECT_EQ(recorder.percentages, c.percentages);
+        EXPECT_EQ(catalogue.order().fileSelection(), c.files.empty() ? -1 : 0);
     }
-}
-
-TEST(Catalogue, AnEmptyFolderGivesTheHeaderAlone) {
-    TempFolder folder;
-    folder.write("HP39DIR.000", "HP39AscAA 5 X.0001 x and an older, longer directory");
-    Catalogue catalogue = catalogueOn(folder);
-    BuildRecorder recorder;
-    catalogue.setObserver(&recorder);
-
-    EXPECT_TRUE(catalogue.order().files().empty());
-    catalogue.createDirectory(kGeometry);
-    EXPECT_EQ(folder.read("HP39DIR.000"), "HP39AscA");
-    EXPECT_EQ(folder.read("HP39DIR.CUR"), kCur);
-    EXPECT_TRUE(recorder.widths.empty());
-    EXPECT_EQ(recorder.statuses, (Rows{"Creating DIR file", "Ready"}));
 }
 
 TEST(Catalogue, WritesTheUsersOrderAndReadsTitlesFromTheNamedFile) {

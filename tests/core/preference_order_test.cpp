@@ -95,16 +95,6 @@ TEST(PreferenceOrder, PairsTheSelectionsInOneStep) {
     EXPECT_EQ(order.selectedTitle(), "b");
 }
 
-TEST(PreferenceOrder, AFileRowWithoutTitleKeepsTheTitleSelection) {
-    PreferenceOrder withoutTitles = orderOf({"A", "B"}, {}, 1);
-    EXPECT_EQ(withoutTitles.titleSelection(), -1);
-    EXPECT_TRUE(withoutTitles.titles().empty());
-
-    PreferenceOrder shortTitles = orderOf({"A", "B", "C"}, {"a"}, 2);
-    EXPECT_EQ(shortTitles.fileSelection(), 2);
-    EXPECT_EQ(shortTitles.titleSelection(), 0);
-}
-
 TEST(PreferenceOrder, ARowTheListDoesNotHoldChangesNothing) {
     PreferenceOrder order = orderOf({"A", "B"}, {"a"}, 0);
     EXPECT_THROW(order.SelectFileRow(2), std::out_of_range);
