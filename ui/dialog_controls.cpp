@@ -1,6 +1,7 @@
 #include "dialog_controls.h"
 
 #include "folder_tree.h"
+#include "placed_control.h"
 #include "twips.h"
 
 #include <QComboBox>
@@ -11,13 +12,6 @@
 
 namespace quillmere {
 namespace {
-
-template <typename Control>
-Control* place(Control* control, const char* name, QRect geometry) {
-    control->setObjectName(QString::fromLatin1(name));
-    control->setGeometry(geometry);
-    return control;
-}
 
 QPushButton* button(QWidget& window, const char* name, const QString& caption, QRect geometry) {
     auto* control = place(new QPushButton(caption, &window), name, geometry);

@@ -3,6 +3,7 @@
 #include "arrow_button.h"
 #include "counter_label.h"
 #include "file_box.h"
+#include "placed_control.h"
 #include "twips.h"
 
 #include <QFrame>
@@ -18,13 +19,6 @@
 
 namespace quillmere {
 namespace {
-
-template <typename Control>
-Control* place(Control* control, const char* name, QRect geometry) {
-    control->setObjectName(QString::fromLatin1(name));
-    control->setGeometry(geometry);
-    return control;
-}
 
 QLabel* label(QWidget* parent, const char* name, const QString& caption, QRect geometry,
               Qt::Alignment alignment = Qt::AlignLeft) {
