@@ -19,5 +19,5 @@ printf 'HP39AscC 13 Exam reminder\r\n' >"$sample/EXAMNOTE.000"
 printf 'HP39AscA 7 Vectors\r\n' >"$sample/VECTORS.000"
 
 xvfb-run --auto-servernum --server-args="-screen 0 1024x768x24" \
-  env QT_QPA_PLATFORM=xcb "$build/tests/ui/quillmere_screenshot" "$sample" "$root/docs/main-window.png"
+  env QT_QPA_PLATFORM=xcb "$build/docs/quillmere_screenshot" "$sample" "$root/docs/main-window.png"
 echo "Wrote $root/docs/main-window.png"
