@@ -1,62 +1,177 @@
 #pragma once
 
-#include <QList>
-#include <QString>
-#include <QWidget>
+// What every window test shares: a fresh working folder with the main window
+// shown, both windows driven by their controls' names, message boxes closed
+// as they open, and the files read and written byte for byte.
 
-class QLabel;
-class QLineEdit;
-class QListWidget;
-class QPushButton;
+#include "dialog.h"
+#include "form1.h"
 
-namespace quillmere {
-class Dialog;
-class Form1;
-}  // namespace quillmere
+#include <QtTest>
+#include <QtWidgets>
+
+using namespace Qt::StringLiterals;
 
 namespace quillmere::testing {
 
-// Drives the two windows as a user would: by their controls' names, with
-// mouse clicks and typing.
+inline const QStringList kFiles{"A.000", "B.000", "C.000"};
+inline const QStringList kTitles{"Ant", "Bee", "Cat"};
+// An earlier build's "HP39DIR.000" and "HP39DIR.CUR", unlike anything a build
+// writes so that any rewrite shows; then what a build of A.000, B.000 and
+// C.000 writes, the last row first.
+inline const QByteArrayList kEarlier{"HP39AscAA 7 OLD.0003 Old", "earlier HP39DIR.CUR"};
+inline const QByteArrayList kBuilt{"HP39AscAA 5 C.0003 CatA 5 B.0003 BeeA 5 A.0003 Ant",
+                                   "HP39AscA A 11 HP39DIR.0004 Root"};
+
+// Creates the folder too, if need be.
+inline void writeFile(const QString& path, const QByteArray& bytes) {
+    QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+    QFile file(path);
+    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(file.errorString()));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+// Its header line, then a body line that the catalogue must never read.
+inline void writeCalculatorFile(const QString& path, const QByteArray& headerLine) {
+    writeFile(path, headerLine + "\r\nBODY 1 2 3\r\n");
+}
+
+inline QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : "<missing>"_ba;
+}
+
+inline QByteArrayList directoryFiles(const QString& folder) {
+    return {readFile(folder + u"/HP39DIR.000"_s), readFile(folder + u"/HP39DIR.CUR"_s)};
+}
+
+// Every entry of folder, hidden ones included: a temporary file left behind
+// starts with a dot.
+inline QStringList entries(const QString& folder) {
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                                  QDir::Name);
+}
+inline const QStringList kEntries{"A.000", "B.000", "C.000", "Empty", "HP39DIR.000", "HP39DIR.CUR"};
+
+// A fresh working folder, made the current one, holding A.000, B.000 and
+// C.000 (titled Ant, Bee and Cat), an earlier build's directory files and the
+// folder "Empty"; and the main window shown. Both windows are driven as a
+// user would: by their controls' names, with clicks and typing.
 class UiDriver {
 public:
-    explicit UiDriver(Form1& form) : form_(form) {}
-
-    // A control of the main window itself, never one of the folder window.
-    template <typename Control = QWidget>
-    Control* control(const char* name) const {
-        return qobject_cast<Control*>(mainControl(name));
+    struct Message { QString title; QMessageBox::Icon icon; QMessageBox::StandardButtons buttons; };
+    UiDriver() : startFolder_(QDir::currentPath()) {
+        QVERIFY(working_.isValid());
+        writeCalculatorFile(path(u"A.000"_s), "HP39AscA 3 Ant");
+        writeCalculatorFile(path(u"B.000"_s), "HP39AscA 3 Bee");
+        writeCalculatorFile(path(u"C.000"_s), "HP39AscA 3 Cat");
+        writeFile(path(u"HP39DIR.000"_s), kEarlier.at(0));
+        writeFile(path(u"HP39DIR.CUR"_s), kEarlier.at(1));
+        QVERIFY(QDir(path()).mkdir(u"Empty"_s));
+        QDir::setCurrent(path());
+        // Message boxes are modal and wait for a click: each one is recorded
+        // and closed with its first button, from inside its own event loop.
+        QObject::connect(&boxCloser_, &QTimer::timeout, [this] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box && box->isVisible()) {
+                texts.append(box->text());
+                messages.append({box->windowTitle(), box->icon(), box->standardButtons()});
+                QTest::mouseClick(box->buttons().first(), Qt::LeftButton);
+            }
+        });
+        boxCloser_.start(0);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
     }
-    QLabel* label(const char* name) const;
-    QLineEdit* lineEdit(const char* name) const;
-    QListWidget* list(const char* name) const;
 
-    void click(const char* buttonName) const;
-    void clickRow(QListWidget* list, int row) const;
-    QStringList rows(const char* listName) const;
+    ~UiDriver() {
+        QDir::setCurrent(startFolder_);
+        // A folder a test made unreadable could not be removed.
+        QFile::setPermissions(path(u"locked"_s), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
 
-    // The folder windows that exist; one closed a moment ago may be counted
-    // until its deletion has run.
-    QList<Dialog*> dialogs() const;
+    // The native path of name in the working folder, or of the folder itself.
+    QString path(const QString& name = {}) const {
+        return QDir::toNativeSeparators(name.isEmpty() ? working_.path() : working_.filePath(name));
+    }
+
+    // The control of that name in the main window or, failing that, in the
+    // folder window on screen.
+    template <typename Control = QWidget>
+    Control* get(const QString& name) const {
+        Control* inDialog = nullptr;
+        for (Control* control : form.findChildren<Control*>(name)) {
+            if (control->window() == &form) {
+                return control;
+            }
+            inDialog = control->window()->isVisible() ? control : inDialog;
+        }
+        return inDialog;
+    }
+
     // The folder window on screen, or nullptr.
-    Dialog* shownDialog() const;
-    template <typename Control = QWidget>
-    Control* dialogControl(const char* name) const {
-        return qobject_cast<Control*>(dialogChild(name));
+    Dialog* shownDialog() const {
+        const QWidget* ok = get(u"OKButton"_s);
+        return ok ? qobject_cast<Dialog*>(ok->window()) : nullptr;
     }
-    void clickInDialog(const char* buttonName) const;
-    void typeIntoText1(const QString& text) const;
-    // A click or double-click on the folder shown as text in the tree.
-    void clickFolder(const QString& text) const;
-    void doubleClickFolder(const QString& text) const;
+    // Those that exist: one closed a moment ago is counted until deleted.
+    QList<Dialog*> dialogs() const { return form.findChildren<Dialog*>(); }
+
+    // The text of a label or field; the rows of a list and the one selected.
+    QString text(const QString& name) const {
+        const auto* label = get<QLabel>(name);
+        const auto* field = get<QLineEdit>(name);
+        return label ? label->text() : field ? field->text() : u"<no %1 on screen>"_s.arg(name);
+    }
+    QStringList rows(const QString& list) const {
+        QStringList texts;
+        for (const QListWidgetItem* item : get<QListWidget>(list)->findItems(u"*"_s, Qt::MatchWildcard)) {
+            texts.append(item->text());
+        }
+        return texts;
+    }
+    int row(const QString& list) const { return get<QListWidget>(list)->currentRow(); }
+
+    void click(const QString& button) const { QTest::mouseClick(get<QAbstractButton>(button), Qt::LeftButton); }
+    void clickRow(const QString& list, int row) const {
+        auto* box = get<QListWidget>(list);
+        box->scrollToItem(box->item(row));
+        QTest::mouseClick(box->viewport(), Qt::LeftButton, {}, box->visualItemRect(box->item(row)).center());
+    }
+    void typeIntoText1(const QString& text) const {
+        auto* text1 = get<QLineEdit>(u"Text1"_s);
+        text1->setFocus();
+        QTest::keyClick(text1, Qt::Key_A, Qt::ControlModifier);  // typing replaces the selection
+        QTest::keyClicks(text1, text);
+    }
+    // Clicks, or double-clicks, the folder shown as text in Dir1. A user's
+    // double-click starts with a click; QTest sends the second half only.
+    void clickFolder(const QString& text, int clicks = 1) const {
+        auto* tree = get<QTreeWidget>(u"Dir1"_s);
+        const QList<QTreeWidgetItem*> items = tree->findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
+        QCOMPARE(items.size(), 1);
+        const QPoint point = tree->visualItemRect(items.first()).center();
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, point);
+        if (clicks == 2) {
+            QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, point);
+        }
+    }
     // "Change", the path typed into the folder window, "OK".
-    void chooseFolder(const QString& path) const;
+    void chooseFolder(const QString& path) const {
+        click(u"Command2"_s);
+        typeIntoText1(path);
+        click(u"OKButton"_s);
+    }
+
+    Form1 form;
+    // The texts of the message boxes shown so far, and their other parts.
+    QStringList texts;
+    QList<Message> messages;
 
 private:
-    QWidget* mainControl(const char* name) const;
-    QWidget* dialogChild(const char* name) const;
-
-    Form1& form_;
+    QTemporaryDir working_;
+    QString startFolder_;
+    QTimer boxCloser_;
 };
 
 }  // namespace quillmere::testing
