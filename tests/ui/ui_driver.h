@@ -164,7 +164,7 @@ public:
     }
 
     Form1 form;
-    // The texts of the message boxes shown so far, and their other parts.
+    // The texts of the message boxes shown so far; their titles, icons and buttons.
     QStringList texts;
     QList<Message> messages;
 
