@@ -3,6 +3,7 @@
 #include "arrow_button.h"
 #include "catalogue_error.h"
 #include "counter_label.h"
+#include "directory_text_field.h"
 #include "dialog.h"
 #include "failure_message.h"
 #include "file_box.h"
@@ -133,7 +134,7 @@ void Form1::Command3_Click() {
     building_ = false;
     lists_.release();
     progressDisplay_.release();
-    controls_.textt->setText(fromLocal(catalogue_.directoryText()));
+    controls_.textt->showDirectoryText(fromLocal(catalogue_.directoryText()));
     if (failure) {
         showFailure(this, *failure);
     }

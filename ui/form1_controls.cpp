@@ -2,6 +2,7 @@
 
 #include "arrow_button.h"
 #include "counter_label.h"
+#include "directory_text_field.h"
 #include "file_box.h"
 #include "placed_control.h"
 #include "twips.h"
@@ -15,7 +16,6 @@
 #include <QPushButton>
 
 #include <iterator>
-#include <limits>
 
 namespace quillmere {
 namespace {
@@ -95,9 +95,8 @@ void createOrderOfPreference(QWidget& window, Form1Controls& c) {
 void createStateFields(QWidget& window, Catalogue& catalogue, Form1Controls& c) {
     // Beyond the right edge: it comes into view only when the window is
     // widened, showing the directory text of the last build.
-    c.textt = place(new QLineEdit(QStringLiteral("Text3"), &window), "textt",
+    c.textt = place(new DirectoryTextField(QStringLiteral("Text3"), &window), "textt",
                     rectFromTwips(4800, 4560, 4095, 495));
-    c.textt->setMaxLength(std::numeric_limits<int>::max());
 
     c.Label1 = place(new CounterLabel(&window), "Label1", QRect());
     c.Label1->hide();

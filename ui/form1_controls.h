@@ -13,6 +13,7 @@ namespace quillmere {
 class ArrowButton;
 class Catalogue;
 class CounterLabel;
+class DirectoryTextField;
 class FileBox;
 
 // The main window's controls, placed where the window's layout puts them,
@@ -38,7 +39,7 @@ struct Form1Controls {
     ArrowButton* Command5;
     QPushButton* Command6;
 
-    QLineEdit* textt;
+    DirectoryTextField* textt;
     CounterLabel* Label1;
     FileBox* File1;
 };

@@ -123,6 +123,14 @@ public:
         const auto* field = get<QLineEdit>(name);
         return label ? label->text() : field ? field->text() : u"<no %1 on screen>"_s.arg(name);
     }
+    // textt lies beyond the window's right edge and lays out a new text only
+    // once it can be seen or edited: a keyboard user reaches it with Tab.
+    QString directoryText() {
+        QApplication::setActiveWindow(&form);
+        auto* field = get<QLineEdit>(u"textt"_s);
+        field->setFocus();
+        return field->text();
+    }
     QStringList rows(const QString& list) const {
         QStringList texts;
         for (const QListWidgetItem* item : get<QListWidget>(list)->findItems(u"*"_s, Qt::MatchWildcard)) {
