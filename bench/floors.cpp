@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -14,10 +15,12 @@ namespace fs = std::filesystem;
 namespace {
 
 std::string headOf(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
     std::string head(quillmere::kMaxHeadBytes, '\0');
-    in.read(head.data(), static_cast<std::streamsize>(head.size()));
-    head.resize(static_cast<std::size_t>(in.gcount()));
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    head.resize(file ? std::fread(head.data(), 1, head.size(), file) : 0);
+    if (file) {
+        std::fclose(file);
+    }
     return head;
 }
 

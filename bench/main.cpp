@@ -68,10 +68,10 @@ void measure(const char* name, int files, int runs, const std::function<void()>&
             floorTimes.push_back(seconds(floor));
         }
     }
-    std::printf("bench %s files=%d median_s=%.4f", name, files, median(actionTimes));
+    std::printf("bench %s files=%d median_s=%.5f", name, files, median(actionTimes));
     if (floor) {
         const double floorTime = median(floorTimes);
-        std::printf(" floor_s=%.4f ratio=%.2f", floorTime, median(actionTimes) / floorTime);
+        std::printf(" floor_s=%.5f ratio=%.2f", floorTime, median(actionTimes) / floorTime);
     }
     std::printf(" peak_rss_mib=%ld\n", peakRssMib());
     std::fflush(stdout);
@@ -173,8 +173,9 @@ int benchAllSizes(const char* self) {
     std::printf("\n%-10s %8s %10s %8s %9s\n", "action", "files", "median_s", "ratio", "peak_MiB");
     for (const auto& [key, figure] : figures) {
         if (key.second > 0) {
-            std::printf("%-10s %8d %10.4f %8.2f %9ld\n", key.first.c_str(), key.second, figure.median,
-                        figure.ratio, figure.peakMib);
+            const std::string ratio = figure.ratio > 0 ? std::to_string(figure.ratio).substr(0, 5) : "-";
+            std::printf("%-10s %8d %10.5f %8s %9ld\n", key.first.c_str(), key.second, figure.median,
+                        ratio.c_str(), figure.peakMib);
         }
     }
     bool met = true;
