@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -185,6 +186,24 @@ TEST(Catalogue, AFailingPassTouchesNeitherFile) {
         EXPECT_EQ(folder.read("HP39DIR.CUR"), "earlier companion");
         EXPECT_EQ(folder.entries(), entriesBefore);
     }
+}
+
+TEST(Catalogue, TheFolderRenamedAfterItWasChosen) {
+    TempFolder parent;
+    const std::string chosen = parent.pathOf("calc");
+    fs::create_directory(chosen);
+    for (const char* name : {"A.000", "B.000"}) {
+        std::ofstream(fs::path(chosen) / name) << "HP39AscA 1 x";
+    }
+    Catalogue catalogue(chosen);
+    catalogue.bindFolder(chosen);
+    catalogue.RefreshLists();
+    fs::rename(chosen, parent.pathOf("renamed"));
+    EXPECT_EQ(failureOf([](Catalogue& c) { c.GetNames(); }, catalogue),
+              "Cannot read the header line of \"A.000\": no such file or directory.");
+    EXPECT_EQ(failureOf([](Catalogue& c) { c.createDirectory(kGeometry); }, catalogue),
+              "Cannot read the header line of \"B.000\": no such file or directory.");
+    EXPECT_EQ(parent.entries(), Rows{"renamed"});
 }
 
 TEST(Catalogue, AHugeFileWithoutALineEndCostsAFewBytes) {
