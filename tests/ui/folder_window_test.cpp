@@ -28,10 +28,18 @@ void runThisRowAsNobody() {
     }
     const QString function = QString::fromLatin1(QTest::currentTestFunction());
     const QString row = QString::fromLatin1(QTest::currentDataTag());
+    // The build folder may lie where that user cannot reach: run a copy.
+    const QTemporaryDir copyFolder;
+    const auto everyone = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                          QFileDevice::ReadGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther |
+                          QFileDevice::ExeOther;
+    const QString copy = copyFolder.filePath(u"test"_s);
+    QVERIFY(QFile::copy(QCoreApplication::applicationFilePath(), copy));
+    QVERIFY(QFile::setPermissions(copyFolder.path(), everyone) && QFile::setPermissions(copy, everyone));
     QProcess child;
     child.setProcessChannelMode(QProcess::MergedChannels);
-    child.setWorkingDirectory(QCoreApplication::applicationDirPath());
-    child.start(setpriv, asNobody + QStringList{QCoreApplication::applicationFilePath(), function + ':' + row});
+    child.setWorkingDirectory(copyFolder.path());
+    child.start(setpriv, asNobody + QStringList{copy, function + ':' + row});
     QVERIFY(child.waitForFinished(-1));
     const QString output = QString::fromLocal8Bit(child.readAll());
     QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0, qPrintable(output));
