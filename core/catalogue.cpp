@@ -53,7 +53,7 @@ void Catalogue::createDirectory(const ProgressGeometry& geometry) {
     for (int row = order_.fileCount() - 1; row >= 0; --row) {
         ++passesDone;
         order_.SelectFileRow(row);
-        const std::string fileName = order_.selectedFile();
+        const std::string& fileName = order_.selectedFile();
         setStatus("Adding " + fileName);
         CreateString(joinPath(folderPath_, fileName));
         directoryText_ += lastEntry_;
@@ -70,8 +70,9 @@ void Catalogue::createDirectory(const ProgressGeometry& geometry) {
 }
 
 void Catalogue::CreateString(const std::string& path) {
-    const ParsedHeader header = readHeader(path, order_.selectedFile());
-    lastEntry_ = buildEntry(header.typeLetter, order_.selectedFile(), header.title);
+    const std::string& fileName = order_.selectedFile();
+    const ParsedHeader header = readHeader(path, fileName);
+    lastEntry_ = buildEntry(header.typeLetter, fileName, header.title);
 }
 
 void Catalogue::FinallyCreateDIR() {

@@ -14,14 +14,19 @@ void checkRow(int row, int count, const char* list) {
     }
 }
 
-}  // namespace
-
-std::string PreferenceOrder::selectedFile() const {
-    return fileSelection_ == kNoRow ? std::string() : files_[static_cast<std::size_t>(fileSelection_)];
+const std::string& selectedRow(const std::vector<std::string>& rows, int selection) {
+    static const std::string none;
+    return selection == PreferenceOrder::kNoRow ? none : rows[static_cast<std::size_t>(selection)];
 }
 
-std::string PreferenceOrder::selectedTitle() const {
-    return titleSelection_ == kNoRow ? std::string() : titles_[static_cast<std::size_t>(titleSelection_)];
+}  // namespace
+
+const std::string& PreferenceOrder::selectedFile() const {
+    return selectedRow(files_, fileSelection_);
+}
+
+const std::string& PreferenceOrder::selectedTitle() const {
+    return selectedRow(titles_, titleSelection_);
 }
 
 void PreferenceOrder::setTitleListShown(bool shown) {

@@ -28,8 +28,8 @@ public:
     int fileSelection() const { return fileSelection_; }
     int titleSelection() const { return titleSelection_; }
     // The selected row's text, or "" when nothing is selected.
-    std::string selectedFile() const;
-    std::string selectedTitle() const;
+    const std::string& selectedFile() const;
+    const std::string& selectedTitle() const;
 
     bool titleListShown() const { return titleListShown_; }
     void setTitleListShown(bool shown);
