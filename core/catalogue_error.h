@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <system_error>
 
 namespace quillmere {
 
@@ -11,5 +12,9 @@ class CatalogueError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+
+// A system error as the cause within such a sentence: "no such file or
+// directory".
+std::string causeOf(const std::error_code& error);
 
 }  // namespace quillmere

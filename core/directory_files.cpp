@@ -3,7 +3,6 @@
 #include "catalogue_error.h"
 #include "folder.h"
 
-#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -23,14 +22,6 @@ namespace fs = std::filesystem;
 
 namespace quillmere {
 namespace {
-
-std::string describe(const std::error_code& error) {
-    std::string cause = error.message();
-    if (!cause.empty()) {
-        cause.front() = static_cast<char>(std::tolower(static_cast<unsigned char>(cause.front())));
-    }
-    return cause;
-}
 
 [[noreturn]] void failToWrite(std::string_view fileName, const std::string& folder,
                               const std::string& cause) {
@@ -72,7 +63,7 @@ std::FILE* createTemporary(Replacement& file, const std::string& folder) {
             return stream;
         }
         if (errno != EEXIST) {
-            failToWrite(file.fileName, folder, describe(std::error_code(errno, std::generic_category())));
+            failToWrite(file.fileName, folder, causeOf(std::error_code(errno, std::generic_category())));
         }
     }
     failToWrite(file.fileName, folder, "no free name for a temporary file");
@@ -100,7 +91,7 @@ void writeTemporary(Replacement& file, const std::string& folder, std::string_vi
         const int error = writeError != 0 ? writeError : errno;
         std::remove(file.temporary.c_str());
         failToWrite(file.fileName, folder,
-                    error != 0 ? describe(std::error_code(error, std::generic_category()))
+                    error != 0 ? causeOf(std::error_code(error, std::generic_category()))
                                : "the file could not be written in full");
     }
 }
@@ -148,13 +139,13 @@ void writeDirectoryFiles(const std::string& folder, std::string_view directoryTe
     if (error) {
         std::remove(current.temporary.c_str());
         std::remove(directory.temporary.c_str());
-        failToWrite(current.fileName, folder, describe(error));
+        failToWrite(current.fileName, folder, causeOf(error));
     }
     fs::rename(fs::path(directory.temporary), fs::path(directory.target), error);
     if (error) {
         restore(current, earlierCurrent);
         std::remove(directory.temporary.c_str());
-        failToWrite(directory.fileName, folder, describe(error));
+        failToWrite(directory.fileName, folder, causeOf(error));
     }
 }
 

@@ -56,11 +56,7 @@ bool isDirectoryFile(std::string_view name) {
 }
 
 [[noreturn]] void failToList(const std::string& folder, const std::error_code& error) {
-    std::string cause = error.message();
-    if (!cause.empty()) {
-        cause.front() = static_cast<char>(folded(cause.front()));
-    }
-    throw CatalogueError("Cannot list the folder \"" + folder + "\": " + cause + ".");
+    throw CatalogueError("Cannot list the folder \"" + folder + "\": " + causeOf(error) + ".");
 }
 
 }  // namespace

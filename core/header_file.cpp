@@ -3,7 +3,6 @@
 #include "catalogue_error.h"
 
 #include <cerrno>
-#include <cctype>
 #include <system_error>
 
 #ifdef _WIN32
@@ -18,22 +17,19 @@
 namespace quillmere {
 namespace {
 
-[[noreturn]] void fail(const std::string& fileName, std::string cause) {
-    if (!cause.empty()) {
-        cause.front() = static_cast<char>(std::tolower(static_cast<unsigned char>(cause.front())));
-    }
+[[noreturn]] void fail(const std::string& fileName, const std::string& cause) {
     throw CatalogueError("Cannot read the header line of \"" + fileName + "\": " + cause + ".");
 }
 
 [[noreturn]] void failWithErrno(const std::string& fileName, int error) {
-    fail(fileName, std::generic_category().message(error));
+    fail(fileName, causeOf(std::error_code(error, std::generic_category())));
 }
 
 #ifdef _WIN32
 std::string readFirstBytes(const std::string& path, const std::string& fileName) {
     std::error_code error;
     if (!std::filesystem::is_regular_file(std::filesystem::path(path), error)) {
-        fail(fileName, error ? error.message() : "it is not a regular file");
+        fail(fileName, error ? causeOf(error) : "it is not a regular file");
     }
     std::ifstream in(std::filesystem::path(path), std::ios::binary);
     if (!in) {
