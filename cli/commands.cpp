@@ -9,7 +9,6 @@
 #include "header.h"
 #include "header_file.h"
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -45,10 +44,10 @@ Catalogue catalogueFor(const Options& options) {
         return catalogue;
     }
     std::vector<std::string> order = readOrderFile(*options.orderFile);
-    const std::vector<std::string>& listed = catalogue.folderListing();
+    const std::set<std::string> listed(catalogue.folderListing().begin(), catalogue.folderListing().end());
     std::set<std::string> seen;
     for (const std::string& name : order) {
-        if (std::find(listed.begin(), listed.end(), name) == listed.end()) {
+        if (listed.count(name) == 0) {
             throw CatalogueError("\"" + name + "\" in \"" + *options.orderFile +
                                  "\" is not a calculator file of \"" + options.folder + "\".");
         }
