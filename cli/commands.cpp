@@ -1,5 +1,6 @@
 #include "commands.h"
 
+#include "bounded_file.h"
 #include "catalogue.h"
 #include "catalogue_error.h"
 #include "catalogue_observer.h"
@@ -9,19 +10,16 @@
 #include "header.h"
 #include "header_file.h"
 
+#include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <set>
+#include <sstream>
 
 namespace quillmere::cli {
 namespace {
 
 std::vector<std::string> readOrderFile(const std::string& path) {
-    std::ifstream in(std::filesystem::path(path), std::ios::binary);
-    if (!in) {
-        throw CatalogueError("Cannot read the order file \"" + path + "\".");
-    }
+    std::istringstream in(readWholeFile(path, "Cannot read the order file \"" + path + "\""));
     std::vector<std::string> names;
     for (std::string line; std::getline(in, line);) {
         if (!line.empty() && line.back() == '\r') {
@@ -83,6 +81,21 @@ private:
     bool shown_ = false;
 };
 
+// A type letter as a reader can see it, even a NUL or a blank.
+std::string shownLetter(const std::string& letter) {
+    std::string shown = "\"";
+    for (const unsigned char c : letter) {
+        if (c > ' ' && c < 0x7f) {
+            shown += static_cast<char>(c);
+        } else {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02x", c);
+            shown += escaped;
+        }
+    }
+    return shown + "\"";
+}
+
 }  // namespace
 
 int writeDirectory(const Options& options, std::ostream& out, std::ostream& err, bool showProgress) {
@@ -103,55 +116,80 @@ int writeDirectory(const Options& options, std::ostream& out, std::ostream& err,
 
 int printEntries(const Options& options, std::ostream& out) {
     Catalogue catalogue = catalogueFor(options);
-    const std::vector<std::string> files = catalogue.order().files();
-    for (auto name = files.rbegin(); name != files.rend(); ++name) {
-        std::string headerLine;
-        const ParsedHeader header = readHeader(joinPath(options.folder, *name), *name, headerLine);
-        out << header.typeLetter << '\t' << *name << '\t' << entryTitle(header.typeLetter, header.title)
-            << '\n';
-    }
+    catalogue.readEntriesLastRowFirst({1.0f, "."}, [&out](const std::string& fileName, const FileEntry& entry) {
+        out << entry.typeLetter << '\t' << fileName << '\t' << entryTitle(entry.typeLetter, entry.title) << '\n';
+    });
     return 0;
 }
 
 int checkDirectory(const Options& options, std::ostream& out) {
     const std::string path = joinPath(options.folder, std::string(kDirectoryFileName));
-    std::ifstream in(std::filesystem::path(path), std::ios::binary);
-    if (!in) {
-        throw CatalogueError("Cannot read \"" + path + "\".");
-    }
-    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    const DirectoryContents contents = readDirectory(bytes);
-    int problems = 0;
-    for (const DirectoryRecord& record : contents.records) {
-        const std::string filePath = joinPath(options.folder, record.fileName);
+    const DirectoryContents contents = readDirectory(readWholeFile(path, "Cannot read \"" + path + "\""));
+    std::vector<std::string> problems;
+    std::set<std::string> listed;
+    for (std::size_t i = 0; i < contents.records.size(); ++i) {
+        const DirectoryRecord& record = contents.records[i];
+        const std::string& name = record.fileName;
+        const std::string at = "entry " + std::to_string(i + 1) + " at offset " + std::to_string(record.offset) + ": ";
+        if (!listed.insert(name).second) {
+            problems.push_back(at + "\"" + name + "\" is listed twice");
+            continue;
+        }
+        if (name.find_first_of("/\\") != std::string::npos || name == "..") {
+            problems.push_back(at + "\"" + name + "\" names a file outside the folder");
+            continue;
+        }
+        const std::string filePath = joinPath(options.folder, name);
         std::error_code ignored;
         if (!std::filesystem::exists(std::filesystem::path(filePath), ignored)) {
-            out << "offset " << record.offset << ": \"" << record.fileName << "\" does not exist\n";
-            ++problems;
+            problems.push_back(at + "\"" + name + "\" does not exist");
             continue;
         }
         try {
             std::string headerLine;
-            const ParsedHeader header = readHeader(filePath, record.fileName, headerLine);
-            const std::string_view title = entryTitle(header.typeLetter, header.title);
+            const FileEntry entry = readFileEntry(filePath, name, headerLine);
+            if (record.typeLetter != entry.typeLetter) {
+                problems.push_back(at + "the type letter of \"" + name + "\" is " + shownLetter(record.typeLetter) +
+                                   " but the file gives " + shownLetter(entry.typeLetter));
+            }
+            const std::string_view title = entryTitle(entry.typeLetter, entry.title);
             if (title != record.title) {
-                out << "offset " << record.offset << ": the title of \"" << record.fileName << "\" is \""
-                    << record.title << "\" but the file holds \"" << title << "\"\n";
-                ++problems;
+                problems.push_back(at + "the title of \"" + name + "\" is \"" + record.title +
+                                   "\" but the file holds \"" + std::string(title) + "\"");
             }
         } catch (const CatalogueError& error) {
-            out << "offset " << record.offset << ": " << error.what() << '\n';
-            ++problems;
+            problems.push_back(at + error.what());
         }
     }
     if (contents.fault) {
-        out << "offset " << contents.fault->offset << ": " << contents.fault->cause << '\n';
-        ++problems;
+        problems.push_back((contents.fault->offset == 0 ? std::string()
+                                                        : "entry " + std::to_string(contents.records.size() + 1) +
+                                                              " at ") +
+                           "offset " + std::to_string(contents.fault->offset) + ": " + contents.fault->cause);
     }
-    if (problems == 0) {
-        out << path << " is sound: " << contents.records.size() << " entries.\n";
+    for (const std::string& name : listCalculatorFiles(options.folder)) {
+        if (listed.count(name) == 0) {
+            problems.push_back("\"" + name + "\" is not listed");
+        }
     }
-    return problems == 0 ? 0 : 1;
+    const std::string currentPath = joinPath(options.folder, std::string(kCurrentFileName));
+    try {
+        if (readWholeFile(currentPath, "Cannot read \"" + currentPath + "\"") != kCurrentFileContent) {
+            problems.push_back("\"" + std::string(kCurrentFileName) + "\" is not the " +
+                               std::to_string(kCurrentFileContent.size()) + " bytes \"" +
+                               std::string(kCurrentFileContent) + "\"");
+        }
+    } catch (const CatalogueError& error) {
+        problems.push_back(error.what());
+    }
+    for (const std::string& problem : problems) {
+        out << problem << '\n';
+    }
+    if (problems.empty()) {
+        const std::size_t count = contents.records.size();
+        out << path << " is sound: " << count << (count == 1 ? " entry.\n" : " entries.\n");
+    }
+    return problems.empty() ? 0 : 1;
 }
 
 }  // namespace quillmere::cli
