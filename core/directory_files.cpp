@@ -55,7 +55,7 @@ bool isOurHiddenName(const std::string& name) {
 }
 
 std::string folderOf(const std::string& path) {
-    return path.substr(0, path.rfind('/'));
+    return path.substr(0, path.rfind(kPathSeparator));
 }
 
 // The folder, locked for the whole write so that no other run of this
@@ -124,7 +124,7 @@ std::string finalTarget(const std::string& path, std::string_view fileName, cons
             failToWrite(fileName, folder, errnoCause(errno));
         }
         to.resize(static_cast<std::size_t>(length));
-        at = to.front() == '/' ? to : at.substr(0, at.rfind('/') + 1) + to;
+        at = to.front() == kPathSeparator ? to : joinPath(folderOf(at), to);
     }
     failToWrite(fileName, folder, errnoCause(ELOOP));
 }
@@ -158,7 +158,7 @@ void makeHiddenName(Replacement& file, const std::string& folder, const char* ki
                     std::optional<PendingFile>& pending, Create create) {
     std::random_device random;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        name = folderOf(file.target) + "/" + hiddenName(file.fileName, static_cast<unsigned>(random()), kind);
+        name = joinPath(folderOf(file.target), hiddenName(file.fileName, static_cast<unsigned>(random()), kind));
         pending.emplace(name);
         if (create(name)) {
             return;
