@@ -3,6 +3,7 @@
 #include <QTreeWidget>
 
 #include <string>
+#include <vector>
 
 namespace quillmere {
 
