@@ -77,45 +77,33 @@ TEST(WriteDirectoryFiles, WritesExactlyTheBytesKeepingAttributesAndRemovingLefto
     EXPECT_EQ(folder.entries(), (Names{".HP39DIR.000.notours", "HP39DIR.000", "HP39DIR.CUR", "real"}));
 }
 
+// How each file is protected: made 0444, a folder put in its place, or
+// left root's own 0644 file while "nobody" writes into the shared folder.
 TEST(WriteDirectoryFiles, RefusesWhatTheUserMayNotReplace) {
-    const struct {
-        const char* why;
-        std::function<void(const TempFolder&)> arrange;
-        bool asNobody;
-        std::string file;
-        std::string cause;
-    } cases[] = {
-        {"a read-only directory file",
-         [](const TempFolder& f) { fs::permissions(f.pathOf("HP39DIR.000"), fs::perms(0444)); }, false,
-         "HP39DIR.000", "the file is read-only"},
-        {"a read-only companion file",
-         [](const TempFolder& f) { fs::permissions(f.pathOf("HP39DIR.CUR"), fs::perms(0444)); }, false,
-         "HP39DIR.CUR", "the file is read-only"},
-        {"a folder in the place of the directory file",
-         [](const TempFolder& f) {
-             fs::remove(f.pathOf("HP39DIR.000"));
-             fs::create_directory(f.pathOf("HP39DIR.000"));
-         },
-         false, "HP39DIR.000", "it exists and is not a regular file"},
-        // Root's own 0644 file in a folder that everyone may write.
-        {"another user's file", [](const TempFolder& f) { fs::permissions(f.path(), fs::perms(0777)); },
-         true, "HP39DIR.000", "the file is read-only"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.why);
+    for (const auto& [file, how] : {std::pair<std::string, std::string>{"HP39DIR.000", "0444"},
+                                    {"HP39DIR.CUR", "0444"},
+                                    {"HP39DIR.000", "folder"},
+                                    {"HP39DIR.000", "nobody"}}) {
+        SCOPED_TRACE(file + " " + how);
+        if (how == "nobody" && ::geteuid() != 0) {
+            continue;  // only root can give the file to another user
+        }
         TempFolder folder;
         folder.write("HP39DIR.000", "HP39AscAearlier directory");
         folder.write("HP39DIR.CUR", "earlier companion");
-        fs::permissions(folder.pathOf("HP39DIR.000"), fs::perms(0644));
-        c.arrange(folder);
-        if (c.asNobody && ::geteuid() != 0) {
-            continue;  // only root can give the file to another user
+        fs::permissions(folder.path(), fs::perms(0777));
+        if (how == "0444") {
+            fs::permissions(folder.pathOf(file), fs::perms(0444));
+        } else if (how == "folder") {
+            fs::remove(folder.pathOf(file));
+            fs::create_directory(folder.pathOf(file));
         }
         const auto directoryBefore = folder.read("HP39DIR.000");
         const auto entriesBefore = folder.entries();
         const auto write = [&] { writeDirectoryFiles(folder.path(), "HP39AscA"); };
-        const std::string expected = "Cannot write \"" + c.file + "\" in \"" + folder.path() + "\": " + c.cause + ".";
-        EXPECT_EQ(c.asNobody ? failureAsNobody(write, expected) : failureOf(write), expected);
+        const std::string expected = "Cannot write \"" + file + "\" in \"" + folder.path() + "\": " +
+                                     (how == "folder" ? "it exists and is not a regular file" : "the file is read-only") + ".";
+        EXPECT_EQ(how == "nobody" ? failureAsNobody(write, expected) : failureOf(write), expected);
         EXPECT_EQ(folder.read("HP39DIR.000"), directoryBefore);
         EXPECT_EQ(folder.read("HP39DIR.CUR"), "earlier companion");
         EXPECT_EQ(folder.entries(), entriesBefore);
@@ -207,13 +195,22 @@ TEST(WriteDirectoryFiles, TwoWritersAtOnceLeaveOneCompleteDirectory) {
     const std::string mine = "HP39AscA" + std::string(100000, 'm');
     const std::string theirs = "HP39AscA" + std::string(200000, 't');
     const pid_t other = ::fork();
-    for (int i = 0; i < 30; ++i) {
-        writeDirectoryFiles(folder.path(), other == 0 ? theirs : mine);
-    }
     if (other == 0) {
+        try {
+            for (int i = 0; i < 30; ++i) {
+                writeDirectoryFiles(folder.path(), theirs);
+            }
+        } catch (const CatalogueError&) {
+            ::_exit(1);
+        }
         ::_exit(0);
     }
-    ::waitpid(other, nullptr, 0);
+    for (int i = 0; i < 30; ++i) {
+        writeDirectoryFiles(folder.path(), mine);
+    }
+    int status = 0;
+    ::waitpid(other, &status, 0);
+    EXPECT_EQ(status, 0);
     const auto directory = folder.read("HP39DIR.000");
     EXPECT_TRUE(directory == mine || directory == theirs);
     EXPECT_EQ(folder.entries(), (Names{"HP39DIR.000", "HP39DIR.CUR"}));
