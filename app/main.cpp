@@ -1,10 +1,12 @@
 #include "form1.h"
+#include "pending_files.h"
 
 #include <QApplication>
 #include <QIcon>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    quillmere::undoPendingFilesOnSignals();
     QApplication::setApplicationName(QStringLiteral("Quillmere"));
     QApplication::setApplicationVersion(QStringLiteral(QUILLMERE_DISPLAY_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.quillmere.Quillmere"));

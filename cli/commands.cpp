@@ -1,27 +1,22 @@
 #include "commands.h"
 
+#include "bounded_file.h"
 #include "catalogue.h"
 #include "catalogue_error.h"
 #include "catalogue_observer.h"
 #include "directory_files.h"
-#include "directory_reader.h"
 #include "folder.h"
 #include "header.h"
 #include "header_file.h"
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <set>
+#include <sstream>
 
 namespace quillmere::cli {
 namespace {
 
 std::vector<std::string> readOrderFile(const std::string& path) {
-    std::ifstream in(std::filesystem::path(path), std::ios::binary);
-    if (!in) {
-        throw CatalogueError("Cannot read the order file \"" + path + "\".");
-    }
+    std::istringstream in(readWholeFile(path, "Cannot read the order file \"" + path + "\""));
     std::vector<std::string> names;
     for (std::string line; std::getline(in, line);) {
         if (!line.empty() && line.back() == '\r') {
@@ -103,55 +98,10 @@ int writeDirectory(const Options& options, std::ostream& out, std::ostream& err,
 
 int printEntries(const Options& options, std::ostream& out) {
     Catalogue catalogue = catalogueFor(options);
-    const std::vector<std::string> files = catalogue.order().files();
-    for (auto name = files.rbegin(); name != files.rend(); ++name) {
-        std::string headerLine;
-        const ParsedHeader header = readHeader(joinPath(options.folder, *name), *name, headerLine);
-        out << header.typeLetter << '\t' << *name << '\t' << entryTitle(header.typeLetter, header.title)
-            << '\n';
-    }
+    catalogue.readEntriesLastRowFirst({1.0f, "."}, [&out](const std::string& fileName, const FileEntry& entry) {
+        out << entry.typeLetter << '\t' << fileName << '\t' << entryTitle(entry.typeLetter, entry.title) << '\n';
+    });
     return 0;
-}
-
-int checkDirectory(const Options& options, std::ostream& out) {
-    const std::string path = joinPath(options.folder, std::string(kDirectoryFileName));
-    std::ifstream in(std::filesystem::path(path), std::ios::binary);
-    if (!in) {
-        throw CatalogueError("Cannot read \"" + path + "\".");
-    }
-    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    const DirectoryContents contents = readDirectory(bytes);
-    int problems = 0;
-    for (const DirectoryRecord& record : contents.records) {
-        const std::string filePath = joinPath(options.folder, record.fileName);
-        std::error_code ignored;
-        if (!std::filesystem::exists(std::filesystem::path(filePath), ignored)) {
-            out << "offset " << record.offset << ": \"" << record.fileName << "\" does not exist\n";
-            ++problems;
-            continue;
-        }
-        try {
-            std::string headerLine;
-            const ParsedHeader header = readHeader(filePath, record.fileName, headerLine);
-            const std::string_view title = entryTitle(header.typeLetter, header.title);
-            if (title != record.title) {
-                out << "offset " << record.offset << ": the title of \"" << record.fileName << "\" is \""
-                    << record.title << "\" but the file holds \"" << title << "\"\n";
-                ++problems;
-            }
-        } catch (const CatalogueError& error) {
-            out << "offset " << record.offset << ": " << error.what() << '\n';
-            ++problems;
-        }
-    }
-    if (contents.fault) {
-        out << "offset " << contents.fault->offset << ": " << contents.fault->cause << '\n';
-        ++problems;
-    }
-    if (problems == 0) {
-        out << path << " is sound: " << contents.records.size() << " entries.\n";
-    }
-    return problems == 0 ? 0 : 1;
 }
 
 }  // namespace quillmere::cli

@@ -47,16 +47,25 @@ void Catalogue::GetNames() {
 }
 
 void Catalogue::createDirectory(const ProgressGeometry& geometry) {
-    int passesDone = -1;
     directoryText_ = kDirectoryHeader;
     setStatus("Creating DIR file");
+    readEntriesLastRowFirst(geometry,
+                            [this](const std::string&, const FileEntry& entry) { directoryText_ += entry.bytes; });
+    FinallyCreateDIR();
+    setStatus("Ready");
+}
+
+void Catalogue::readEntriesLastRowFirst(
+    const ProgressGeometry& geometry,
+    const std::function<void(const std::string& fileName, const FileEntry& entry)>& entryRead) {
+    int passesDone = -1;
     for (int row = order_.fileCount() - 1; row >= 0; --row) {
         ++passesDone;
         order_.SelectFileRow(row);
         const std::string& fileName = order_.selectedFile();
         setStatus("Adding " + fileName);
         CreateString(joinPath(folderPath_, fileName));
-        directoryText_ += lastEntry_;
+        entryRead(fileName, lastEntry_);
         if (observer_) {
             const int rowCount = order_.fileCount();
             observer_->progressChanged(
@@ -65,14 +74,11 @@ void Catalogue::createDirectory(const ProgressGeometry& geometry) {
         }
         setStatus("Creating DIR file");
     }
-    FinallyCreateDIR();
-    setStatus("Ready");
 }
 
 void Catalogue::CreateString(const std::string& path) {
-    const std::string& fileName = order_.selectedFile();
-    const ParsedHeader header = readHeader(path, fileName);
-    lastEntry_ = buildEntry(header.typeLetter, fileName, header.title);
+    lastEntry_ = readFileEntry(path, order_.selectedFile(), lastHeaderLine_);
+    lastTitle_ = lastEntry_.title;
 }
 
 void Catalogue::FinallyCreateDIR() {

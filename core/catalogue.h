@@ -1,8 +1,10 @@
 #pragma once
 
 #include "header.h"
+#include "header_file.h"
 #include "preference_order.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -41,6 +43,12 @@ public:
     // Builds the directory text, last row first, and writes the directory
     // files into the folder.
     void createDirectory(const ProgressGeometry& geometry);
+    // The passes of a build without the writing: each row, the last first,
+    // is selected and read by CreateString, progress is told, and entryRead
+    // gets the row's file name and entry.
+    void readEntriesLastRowFirst(
+        const ProgressGeometry& geometry,
+        const std::function<void(const std::string& fileName, const FileEntry& entry)>& entryRead);
 
     // Reads the file at path and leaves its entry, under the file list's
     // selected name, in lastEntry().
@@ -49,7 +57,7 @@ public:
 
     const std::string& lastHeaderLine() const { return lastHeaderLine_; }
     const std::string& lastTitle() const { return lastTitle_; }
-    const std::string& lastEntry() const { return lastEntry_; }
+    const std::string& lastEntry() const { return lastEntry_.bytes; }
     const std::string& directoryText() const { return directoryText_; }
 
 private:
@@ -62,7 +70,7 @@ private:
     PreferenceOrder order_;
     std::string lastHeaderLine_;
     std::string lastTitle_;
-    std::string lastEntry_;
+    FileEntry lastEntry_;
     std::string directoryText_;
     CatalogueObserver* observer_ = nullptr;
 };

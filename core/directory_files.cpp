@@ -2,26 +2,27 @@
 
 #include "catalogue_error.h"
 #include "folder.h"
+#include "pending_files.h"
+#include "write_calls.h"
 
 #include <cerrno>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <random>
 #include <system_error>
 
-#ifdef _WIN32
-#include <io.h>
-#else
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
-#endif
-
-namespace fs = std::filesystem;
 
 namespace quillmere {
 namespace {
+
+std::string errnoCause(int error) {
+    return causeOf(std::error_code(error, std::generic_category()));
+}
 
 [[noreturn]] void failToWrite(std::string_view fileName, const std::string& folder,
                               const std::string& cause) {
@@ -29,123 +30,297 @@ namespace {
                          "\": " + cause + ".");
 }
 
-// One file to be replaced: its new bytes wait in a hidden temporary file
-// beside it until every file of the set has been written in full.
+// Our own names beside a directory file: ".HP39DIR.000.1a2b3c4d.tmp" for a
+// new file being written, ".HP39DIR.000.1a2b3c4d.old" for an earlier one
+// kept until the new one stands.
+std::string hiddenName(std::string_view fileName, unsigned number, const char* kind) {
+    char suffix[16];
+    std::snprintf(suffix, sizeof suffix, "%08x", number);
+    return "." + std::string(fileName) + "." + suffix + "." + kind;
+}
+
+bool isOurHiddenName(const std::string& name) {
+    for (const std::string_view fileName : {kDirectoryFileName, kCurrentFileName}) {
+        const std::string sample = hiddenName(fileName, 0, "tmp");
+        if (name.size() != sample.size() || name.compare(0, fileName.size() + 2, sample, 0, fileName.size() + 2) != 0) {
+            continue;
+        }
+        const std::string kind = name.substr(name.size() - 4);
+        const std::string hex = name.substr(fileName.size() + 2, 8);
+        if ((kind == ".tmp" || kind == ".old") && hex.find_first_not_of("0123456789abcdef") == std::string::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string folderOf(const std::string& path) {
+    return path.substr(0, path.rfind(kPathSeparator));
+}
+
+// The folder, locked for the whole write so that no other run of this
+// program writes into it meanwhile.
+class FolderLock {
+public:
+    explicit FolderLock(const std::string& folder) {
+        fd_ = writeCalls.open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
+        if (fd_ < 0) {
+            failToWrite(kDirectoryFileName, folder, errnoCause(errno));
+        }
+        while (writeCalls.flock(fd_, LOCK_EX) != 0) {
+            if (errno != EINTR) {
+                const int error = errno;
+                writeCalls.close(fd_);
+                failToWrite(kDirectoryFileName, folder, errnoCause(error));
+            }
+        }
+    }
+    ~FolderLock() { writeCalls.close(fd_); }
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+private:
+    int fd_;
+};
+
+// Files that a run ended by force (a power cut, SIGKILL) left: under the
+// lock none of them belongs to a write in progress.
+void removeLeftovers(const std::string& folder) {
+    DIR* listing = ::opendir(folder.c_str());
+    if (listing == nullptr) {
+        return;
+    }
+    while (const dirent* entry = ::readdir(listing)) {
+        if (isOurHiddenName(entry->d_name)) {
+            writeCalls.unlink(joinPath(folder, entry->d_name).c_str());
+        }
+    }
+    ::closedir(listing);
+}
+
+// One directory file to be replaced, through any symbolic links to the
+// file they finally name, which is replaced in its own folder.
 struct Replacement {
     std::string_view fileName;
     std::string target;
+    std::optional<struct stat> earlier;
     std::string temporary;
+    std::optional<PendingFile> pendingTemporary;
+    std::string kept;  // the earlier file's second name while the write runs
+    std::optional<PendingFile> pendingKept;
+    bool replaced = false;  // the target no longer holds the earlier file
 };
 
-// Refuses a target that the user has protected, or that is not a file.
-void checkReplaceable(const Replacement& file, const std::string& folder) {
-    std::error_code error;
-    const fs::file_status status = fs::status(fs::path(file.target), error);
-    if (!fs::exists(status)) {
-        return;
+std::string finalTarget(const std::string& path, std::string_view fileName, const std::string& folder) {
+    std::string at = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat info {};
+        if (::lstat(at.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+            return at;
+        }
+        std::string to(static_cast<std::size_t>(info.st_size) + 256, '\0');
+        const ssize_t length = ::readlink(at.c_str(), to.data(), to.size());
+        if (length < 0) {
+            failToWrite(fileName, folder, errnoCause(errno));
+        }
+        to.resize(static_cast<std::size_t>(length));
+        at = to.front() == kPathSeparator ? to : joinPath(folderOf(at), to);
     }
-    if (!fs::is_regular_file(status)) {
-        failToWrite(file.fileName, folder, "it exists and is not a regular file");
-    }
-    if ((status.permissions() & fs::perms::owner_write) == fs::perms::none) {
-        failToWrite(file.fileName, folder, "the file is read-only");
-    }
+    failToWrite(fileName, folder, errnoCause(ELOOP));
 }
 
-std::FILE* createTemporary(Replacement& file, const std::string& folder) {
+// Refuses a target that the user may not write, or that is not a file.
+// Root may write anything, so for root the owner's write bit decides.
+void checkReplaceable(Replacement& file, const std::string& folder) {
+    struct stat info {};
+    if (::stat(file.target.c_str(), &info) != 0) {
+        if (errno != ENOENT) {
+            failToWrite(file.fileName, folder, errnoCause(errno));
+        }
+        return;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        failToWrite(file.fileName, folder, "it exists and is not a regular file");
+    }
+    const bool writable = ::geteuid() == 0
+                              ? (info.st_mode & S_IWUSR) != 0
+                              : ::faccessat(AT_FDCWD, file.target.c_str(), W_OK, AT_EACCESS) == 0;
+    if (!writable) {
+        failToWrite(file.fileName, folder, "the file is read-only");
+    }
+    file.earlier = info;
+}
+
+// Makes a new hidden name beside the target by create, which fails with
+// EEXIST when the name is taken.
+template <typename Create>
+void makeHiddenName(Replacement& file, const std::string& folder, const char* kind, std::string& name,
+                    std::optional<PendingFile>& pending, Create create) {
     std::random_device random;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        char suffix[16];
-        std::snprintf(suffix, sizeof suffix, "%08x", static_cast<unsigned>(random()));
-        file.temporary = joinPath(folder, "." + std::string(file.fileName) + "." + suffix + ".tmp");
-        // "x": never open a file that is already there.
-        if (std::FILE* stream = std::fopen(file.temporary.c_str(), "wbx")) {
-            return stream;
+        name = joinPath(folderOf(file.target), hiddenName(file.fileName, static_cast<unsigned>(random()), kind));
+        pending.emplace(name);
+        if (create(name)) {
+            return;
         }
+        pending.reset();
         if (errno != EEXIST) {
-            failToWrite(file.fileName, folder, causeOf(std::error_code(errno, std::generic_category())));
+            name.clear();
+            failToWrite(file.fileName, folder, errnoCause(errno));
         }
     }
+    name.clear();
     failToWrite(file.fileName, folder, "no free name for a temporary file");
 }
 
-bool flushToDisk(std::FILE* stream) {
-    if (std::fflush(stream) != 0) {
-        return false;
+// The new file's bytes, with the earlier file's permission bits and group.
+// Returns 0, or the error that stopped it.
+int fillTemporary(int fd, const Replacement& file, std::string_view bytes) {
+    if (file.earlier) {
+        if (writeCalls.fchmod(fd, file.earlier->st_mode & 07777) != 0) {
+            return errno;
+        }
+        // A group the user is not in: the folder's default stays.
+        if (writeCalls.fchown(fd, static_cast<uid_t>(-1), file.earlier->st_gid) != 0 && errno != EPERM) {
+            return errno;
+        }
     }
-#ifdef _WIN32
-    return _commit(_fileno(stream)) == 0;
-#else
-    return ::fsync(fileno(stream)) == 0;
-#endif
+    while (!bytes.empty()) {
+        const ssize_t put = writeCalls.write(fd, bytes.data(), bytes.size());
+        if (put < 0 && errno != EINTR) {
+            return errno;
+        }
+        if (put == 0) {
+            return EIO;
+        }
+        bytes.remove_prefix(put > 0 ? static_cast<std::size_t>(put) : 0);
+    }
+    return writeCalls.fsync(fd) == 0 ? 0 : errno;
 }
 
 void writeTemporary(Replacement& file, const std::string& folder, std::string_view bytes) {
-    std::FILE* stream = createTemporary(file, folder);
-    errno = 0;
-    bool written = std::fwrite(bytes.data(), 1, bytes.size(), stream) == bytes.size();
-    written = written && flushToDisk(stream);
-    const int writeError = errno;
-    written = (std::fclose(stream) == 0) && written;
-    if (!written) {
-        const int error = writeError != 0 ? writeError : errno;
-        std::remove(file.temporary.c_str());
-        failToWrite(file.fileName, folder,
-                    error != 0 ? causeOf(std::error_code(error, std::generic_category()))
-                               : "the file could not be written in full");
+    int fd = -1;
+    makeHiddenName(file, folder, "tmp", file.temporary, file.pendingTemporary, [&](const std::string& name) {
+        fd = writeCalls.open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        return fd >= 0;
+    });
+    int error = fillTemporary(fd, file, bytes);
+    if (writeCalls.close(fd) != 0 && error == 0) {
+        error = errno;
+    }
+    if (error != 0) {
+        failToWrite(file.fileName, folder, errnoCause(error));
     }
 }
 
-std::optional<std::string> readWhole(const std::string& path) {
-    std::ifstream in(fs::path(path), std::ios::binary);
-    if (!in) {
-        return std::nullopt;
-    }
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// Puts back what a replaced file held before, or removes it when it was new.
-void restore(const Replacement& file, const std::optional<std::string>& earlier) {
-    std::error_code ignored;
-    if (!earlier) {
-        fs::remove(fs::path(file.target), ignored);
+// Gives the earlier file a second, hidden name, so that it can be put back
+// without ever being read. Where the file system has no hard links it is
+// moved aside instead.
+void keepEarlier(Replacement& file, const std::string& folder) {
+    if (!file.earlier) {
         return;
     }
-    std::ofstream out(fs::path(file.target), std::ios::binary | std::ios::trunc);
-    out.write(earlier->data(), static_cast<std::streamsize>(earlier->size()));
+    makeHiddenName(file, folder, "old", file.kept, file.pendingKept, [&](const std::string& name) {
+        if (writeCalls.link(file.target.c_str(), name.c_str()) == 0) {
+            return true;
+        }
+        if (errno == EEXIST || writeCalls.rename(file.target.c_str(), name.c_str()) != 0) {
+            return false;
+        }
+        file.replaced = true;
+        file.pendingKept->restoreTo(file.target);
+        return true;
+    });
+}
+
+void moveIntoPlace(Replacement& file, const std::string& folder) {
+    if (writeCalls.rename(file.temporary.c_str(), file.target.c_str()) != 0) {
+        failToWrite(file.fileName, folder, errnoCause(errno));
+    }
+    file.temporary.clear();
+    file.pendingTemporary.reset();
+    file.replaced = true;
+    if (file.pendingKept) {
+        file.pendingKept->restoreTo(file.target);
+    }
+}
+
+void syncFolder(const std::string& path, std::string_view fileName, const std::string& folder) {
+    const int fd = writeCalls.open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
+    const bool synced = fd >= 0 && writeCalls.fsync(fd) == 0;
+    const int error = errno;
+    if (fd >= 0) {
+        writeCalls.close(fd);
+    }
+    if (!synced) {
+        failToWrite(fileName, folder, errnoCause(error));
+    }
+}
+
+// Undoes what a failed write did: its temporary files and the earlier
+// files' second names go, a replaced target gets its earlier file back or,
+// where there was none, goes. Returns what could not be put back.
+std::string undo(Replacement& file) {
+    std::string unrestored;
+    if (!file.temporary.empty()) {
+        writeCalls.unlink(file.temporary.c_str());
+    }
+    if (file.replaced) {
+        const bool restored = file.kept.empty() ? writeCalls.unlink(file.target.c_str()) == 0
+                                                : writeCalls.rename(file.kept.c_str(), file.target.c_str()) == 0;
+        if (!restored) {
+            unrestored = ", and the earlier \"" + std::string(file.fileName) + "\" could not be put back" +
+                         (file.kept.empty() ? "" : " from \"" + file.kept + "\"") + ": " + errnoCause(errno);
+            file.pendingKept.reset();
+            file.pendingTemporary.reset();
+            return unrestored;
+        }
+    } else if (!file.kept.empty()) {
+        writeCalls.unlink(file.kept.c_str());
+    }
+    file.pendingKept.reset();
+    file.pendingTemporary.reset();
+    return unrestored;
 }
 
 }  // namespace
 
 void writeDirectoryFiles(const std::string& folder, std::string_view directoryText) {
-    Replacement current{kCurrentFileName, joinPath(folder, std::string(kCurrentFileName)), {}};
-    Replacement directory{kDirectoryFileName, joinPath(folder, std::string(kDirectoryFileName)), {}};
-    checkReplaceable(directory, folder);
-    checkReplaceable(current, folder);
+    const FolderLock lock(folder);
+    removeLeftovers(folder);
 
-    writeTemporary(directory, folder, directoryText);
+    Replacement directory{kDirectoryFileName, {}, {}, {}, {}, {}, {}, false};
+    Replacement current{kCurrentFileName, {}, {}, {}, {}, {}, {}, false};
+    for (Replacement* file : {&directory, &current}) {
+        file->target = finalTarget(joinPath(folder, std::string(file->fileName)), file->fileName, folder);
+        checkReplaceable(*file, folder);
+    }
     try {
+        writeTemporary(directory, folder, directoryText);
         writeTemporary(current, folder, kCurrentFileContent);
-    } catch (const CatalogueError&) {
-        std::remove(directory.temporary.c_str());
-        throw;
+        keepEarlier(directory, folder);
+        keepEarlier(current, folder);
+        moveIntoPlace(current, folder);
+        moveIntoPlace(directory, folder);
+        syncFolder(directory.target, directory.fileName, folder);
+        if (folderOf(current.target) != folderOf(directory.target)) {
+            syncFolder(current.target, current.fileName, folder);
+        }
+    } catch (const CatalogueError& error) {
+        const std::string unrestored = undo(current) + undo(directory);
+        if (unrestored.empty()) {
+            throw;
+        }
+        std::string message = error.what();
+        message.insert(message.size() - 1, unrestored);
+        throw CatalogueError(message);
     }
-
-    // The small fixed file goes first, so that if the second move fails the
-    // first can be undone from a copy held in memory.
-    const std::optional<std::string> earlierCurrent = readWhole(current.target);
-    std::error_code error;
-    fs::rename(fs::path(current.temporary), fs::path(current.target), error);
-    if (error) {
-        std::remove(current.temporary.c_str());
-        std::remove(directory.temporary.c_str());
-        failToWrite(current.fileName, folder, causeOf(error));
-    }
-    fs::rename(fs::path(directory.temporary), fs::path(directory.target), error);
-    if (error) {
-        restore(current, earlierCurrent);
-        std::remove(directory.temporary.c_str());
-        failToWrite(directory.fileName, folder, causeOf(error));
+    for (Replacement* file : {&directory, &current}) {
+        // One left behind goes with the next write.
+        file->pendingKept.reset();
+        if (!file->kept.empty()) {
+            writeCalls.unlink(file->kept.c_str());
+        }
     }
 }
 

@@ -11,10 +11,13 @@ inline constexpr std::string_view kCurrentFileName = "HP39DIR.CUR";
 inline constexpr std::string_view kCurrentFileContent = "HP39AscA A 11 HP39DIR.0004 Root";
 
 // Writes "HP39DIR.000" (directoryText) and "HP39DIR.CUR" (its fixed text)
-// into folder. Both are written in full beside their targets first and then
-// moved over them, so any failure leaves the earlier files as they were and
-// no temporary file behind. A read-only earlier file is refused, not
-// replaced. Throws CatalogueError.
+// into folder, holding a lock on the folder meanwhile. Both are written in
+// full beside their targets first, synced, and then moved over them, so any
+// failure, or a signal that ends the program, leaves the earlier files as
+// they were and no file of the write behind. An earlier file that the user
+// may not write is refused, not replaced; a replaced one keeps its mode bits
+// and group, and a symbolic link stays a link to the file it names. Throws
+// CatalogueError.
 void writeDirectoryFiles(const std::string& folder, std::string_view directoryText);
 
 }  // namespace quillmere

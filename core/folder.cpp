@@ -102,4 +102,22 @@ std::vector<std::string> listCalculatorFiles(const std::string& folder) {
     return names;
 }
 
+std::vector<std::string> listSubfolders(const std::string& folder) {
+    std::error_code error;
+    fs::directory_iterator entries(fs::path(folder), error);
+    std::vector<std::string> names;
+    for (const fs::directory_iterator end; !error && entries != end; entries.increment(error)) {
+        std::error_code typeError;
+        std::string name = entries->path().filename().string();
+        if (name.front() != '.' && entries->is_directory(typeError)) {
+            names.push_back(std::move(name));
+        }
+    }
+    if (error) {
+        failToList(folder, error);
+    }
+    std::sort(names.begin(), names.end(), lessIgnoringCase);
+    return names;
+}
+
 }  // namespace quillmere

@@ -24,4 +24,9 @@ std::string joinPath(const std::string& folder, const std::string& name);
 // folder cannot be listed.
 std::vector<std::string> listCalculatorFiles(const std::string& folder);
 
+// The names of a folder's subfolders (also through a link), as the file
+// system holds them, whatever their encoding; sorted as above. Throws
+// CatalogueError when the folder cannot be listed.
+std::vector<std::string> listSubfolders(const std::string& folder);
+
 }  // namespace quillmere

@@ -18,4 +18,15 @@ std::string readFileHead(const std::string& path, const std::string& fileName);
 ParsedHeader readHeader(const std::string& path, const std::string& fileName,
                         std::string& headerLine);
 
+// What one file of a folder gives its directory.
+struct FileEntry {
+    std::string typeLetter;
+    std::string title;  // whole, as the header gives it
+    std::string bytes;  // the directory entry, under the file name given
+};
+
+// Reads the header of the file at path, as readHeader does, and builds its
+// directory entry under fileName.
+FileEntry readFileEntry(const std::string& path, const std::string& fileName, std::string& headerLine);
+
 }  // namespace quillmere

@@ -6,6 +6,7 @@
 #include "folder_tree.h"
 #include "form1.h"
 #include "layout_font.h"
+#include "local_text.h"
 #include "twips.h"
 
 #include <QCloseEvent>
@@ -46,7 +47,10 @@ Dialog::Dialog(Form1& form)
 void Dialog::AcceptFolder() {
     if (form_.erm == 2) {
         try {
-            form_.takeFolder(controls_.Text1->text());
+            // A path shown as the tree shows it is the tree's folder, whose
+            // name need not be valid text: it goes by its real bytes.
+            const QString typed = controls_.Text1->text();
+            form_.takeFolder(typed, typed == controls_.Dir1->path() ? controls_.Dir1->fileName() : toFileName(typed));
         } catch (const CatalogueError& error) {
             // The window stays open on the path, so the user can correct it.
             showFailure(this, error);
@@ -80,7 +84,9 @@ void Dialog::Drive1_Change() {
 }
 
 void Dialog::openDriveFolder(const QString& drive) {
-    if (!controls_.Dir1->setPath(currentFolderOn(drive))) {
+    try {
+        controls_.Dir1->setPath(currentFolderOn(drive));
+    } catch (const CatalogueError&) {
         QMessageBox::critical(this, windowTitle(),
                               QStringLiteral("The drive %1 cannot be read.").arg(drive));
     }

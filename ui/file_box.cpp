@@ -9,8 +9,8 @@ FileBox::FileBox(Catalogue& catalogue, QWidget* parent) : QWidget(parent), catal
     hide();
 }
 
-void FileBox::bind(const QString& path) {
-    catalogue_.bindFolder(toFileName(path));
+void FileBox::bind(const std::string& path) {
+    catalogue_.bindFolder(path);
 }
 
 int FileBox::rowCount() const {

@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include <string>
+
 namespace quillmere {
 
 class Catalogue;
@@ -14,7 +16,7 @@ public:
 
     // Lists path and makes it the bound folder. Throws CatalogueError, and
     // keeps the folder and listing it had, when path cannot be listed.
-    void bind(const QString& path);
+    void bind(const std::string& path);
     int rowCount() const;
 
 private:

@@ -1,30 +1,42 @@
 #include "folder_tree.h"
 
+#include "catalogue_error.h"
+#include "failure_message.h"
+#include "folder.h"
+#include "local_text.h"
+
 #include <QDir>
-#include <QFileInfo>
 #include <QStyle>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
 
 namespace quillmere {
 namespace {
 
-QString nativeFolderPath(const QString& folder) {
-    return QDir::toNativeSeparators(QDir::cleanPath(QFileInfo(folder).absoluteFilePath()));
+// Absolute and clean, without a trailing separator except at a root.
+fs::path cleanFolderPath(const std::string& folder) {
+    fs::path path = fs::absolute(fs::path(folder)).lexically_normal();
+    if (!path.has_filename() && path != path.root_path()) {
+        path = path.parent_path();
+    }
+    return path.make_preferred();
 }
 
 // The folders from the root down to folder, root first.
-QStringList lineage(const QString& folder) {
-    QStringList folders;
-    QDir dir(folder);
-    folders.prepend(dir.absolutePath());
-    while (!dir.isRoot() && dir.cdUp()) {
-        folders.prepend(dir.absolutePath());
+std::vector<fs::path> lineage(fs::path folder) {
+    std::vector<fs::path> folders{folder};
+    while (folder != folder.root_path() && folder.has_parent_path()) {
+        folder = folder.parent_path();
+        folders.insert(folders.begin(), folder);
     }
     return folders;
 }
 
-QString shownName(const QString& folder) {
-    const QDir dir(folder);
-    return dir.isRoot() ? QDir::toNativeSeparators(dir.absolutePath()) : dir.dirName();
+QString shownName(const fs::path& folder) {
+    return folder == folder.root_path() ? QDir::toNativeSeparators(fromFileName(folder.string()))
+                                        : fromFileName(folder.filename().string());
 }
 
 }  // namespace
@@ -36,45 +48,48 @@ FolderTree::FolderTree(QWidget* parent) : QTreeWidget(parent) {
     setExpandsOnDoubleClick(false);
     setUniformRowHeights(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
-    connect(this, &QTreeWidget::itemDoubleClicked, this,
-            [this](QTreeWidgetItem* item) { setPath(item->data(0, Qt::UserRole).toString()); });
+    connect(this, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
+        try {
+            setFileName(item->data(0, Qt::UserRole).toByteArray().toStdString());
+        } catch (const CatalogueError& error) {
+            showFailure(this, error);
+        }
+    });
 }
 
-bool FolderTree::setPath(const QString& folder) {
-    const QDir dir(folder);
-    if (!dir.exists() || !dir.isReadable()) {
-        return false;
-    }
-    const QString newPath = nativeFolderPath(folder);
-    fill(newPath);
-    if (newPath != path_) {
-        path_ = newPath;
+void FolderTree::setPath(const QString& folder) {
+    setFileName(toFileName(folder));
+}
+
+void FolderTree::setFileName(const std::string& folder) {
+    const std::string newFileName = cleanFolderPath(folder).string();
+    const std::vector<std::string> subfolders = listSubfolders(newFileName);
+    fill(newFileName, subfolders);
+    if (newFileName != fileName_) {
+        fileName_ = newFileName;
+        path_ = QDir::toNativeSeparators(fromFileName(fileName_));
         emit pathChanged(path_);
     }
-    return true;
 }
 
-void FolderTree::fill(const QString& folder) {
+void FolderTree::fill(const std::string& folder, const std::vector<std::string>& subfolders) {
     clear();
     const QIcon openIcon = style()->standardIcon(QStyle::SP_DirOpenIcon);
     const QIcon closedIcon = style()->standardIcon(QStyle::SP_DirClosedIcon);
 
     QTreeWidgetItem* current = nullptr;
-    for (const QString& ancestor : lineage(folder)) {
+    for (const fs::path& ancestor : lineage(fs::path(folder))) {
         auto* item = current ? new QTreeWidgetItem(current) : new QTreeWidgetItem(this);
         item->setText(0, shownName(ancestor));
         item->setIcon(0, openIcon);
-        item->setData(0, Qt::UserRole, ancestor);
+        item->setData(0, Qt::UserRole, QByteArray::fromStdString(ancestor.string()));
         current = item;
     }
-    const QDir dir(folder);
-    const QStringList subfolders =
-        dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
-    for (const QString& name : subfolders) {
+    for (const std::string& name : subfolders) {
         auto* item = new QTreeWidgetItem(current);
-        item->setText(0, name);
+        item->setText(0, fromFileName(name));
         item->setIcon(0, closedIcon);
-        item->setData(0, Qt::UserRole, dir.filePath(name));
+        item->setData(0, Qt::UserRole, QByteArray::fromStdString(joinPath(folder, name)));
     }
     expandAll();
     setCurrentItem(current);

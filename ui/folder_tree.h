@@ -2,11 +2,15 @@
 
 #include <QTreeWidget>
 
+#include <string>
+#include <vector>
+
 namespace quillmere {
 
 // The folder tree: the folders from the root down to the current folder, and
 // below it the current folder's subfolders. A double-click makes a folder
-// current; a single click only highlights it.
+// current; a single click only highlights it. A folder that cannot be read
+// is named in a message, and the current folder stays.
 class FolderTree : public QTreeWidget {
     Q_OBJECT
 
@@ -14,20 +18,25 @@ public:
     explicit FolderTree(QWidget* parent);
 
     // The current folder, with a trailing separator only at a root ("C:\",
-    // "/"), as the folder path is written throughout the program.
+    // "/"), as the folder path is written throughout the program. Names that
+    // are not valid text show replacement characters.
     const QString& path() const { return path_; }
-    // Makes folder the current folder and reads its subfolders. Returns
-    // false, changing nothing, when folder cannot be read.
-    bool setPath(const QString& folder);
+    // The same folder as the file system names it, byte for byte.
+    const std::string& fileName() const { return fileName_; }
+    // Makes folder the current folder and reads its subfolders. Throws
+    // CatalogueError, changing nothing, when folder cannot be read.
+    void setPath(const QString& folder);
+    void setFileName(const std::string& folder);
 
 signals:
     // Emitted before setPath() returns, whenever the path changes.
     void pathChanged(const QString& path);
 
 private:
-    void fill(const QString& folder);
+    void fill(const std::string& folder, const std::vector<std::string>& subfolders);
 
     QString path_;
+    std::string fileName_;
 };
 
 }  // namespace quillmere

@@ -81,8 +81,8 @@ void Form1::ExitProgram() {
     QCoreApplication::exit(0);
 }
 
-void Form1::takeFolder(const QString& path) {
-    controls_.File1->bind(path);
+void Form1::takeFolder(const QString& path, const std::string& fileName) {
+    controls_.File1->bind(fileName);
     controls_.Text2->setText(path);
     controls_.Label4->setText(
         QStringLiteral("There are %1 files in this folder").arg(controls_.File1->rowCount()));
@@ -103,7 +103,7 @@ void Form1::closeEvent(QCloseEvent* event) {
 void Form1::Form_Load() {
     controls_.Text2->setText(fromFileName(catalogue_.folderPath()));
     try {
-        controls_.File1->bind(controls_.Text2->text());
+        controls_.File1->bind(toFileName(controls_.Text2->text()));
     } catch (const CatalogueError& error) {
         showFailure(this, error);
         return;

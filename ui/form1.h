@@ -37,10 +37,10 @@ public:
     // Ends the program at once: nothing more runs, nothing is written.
     void ExitProgram();
 
-    // Binds the folder, shows its path and file count, and refreshes the
-    // lists. Throws CatalogueError, changing nothing, when the folder cannot
-    // be listed.
-    void takeFolder(const QString& path);
+    // Binds the folder fileName, shows its path and file count, and
+    // refreshes the lists. Throws CatalogueError, changing nothing, when the
+    // folder cannot be listed.
+    void takeFolder(const QString& path, const std::string& fileName);
     void setStatus(const QString& text);
 
 protected:

@@ -1,10 +1,12 @@
 #include "temp_folder.h"
 
+#include "bounded_file.h"
+#include "catalogue_error.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <stdexcept>
 
 #include <unistd.h>
@@ -38,11 +40,11 @@ void TempFolder::write(const std::string& name, const std::string& bytes) const 
 }
 
 std::optional<std::string> TempFolder::read(const std::string& name) const {
-    std::ifstream in(pathOf(name), std::ios::binary);
-    if (!fs::is_regular_file(pathOf(name)) || !in) {
+    try {
+        return quillmere::readWholeFile(pathOf(name), name);
+    } catch (const quillmere::CatalogueError&) {
         return std::nullopt;
     }
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 std::vector<std::string> TempFolder::entries() const {

@@ -6,6 +6,8 @@
 
 #include <filesystem>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace quillmere::testing;
@@ -175,6 +177,43 @@ private slots:
         ui.click("OKButton");
         QCOMPARE(ui.text("Label4"), u"There are 0 files in this folder"_s);
         QCOMPARE(ui.text("status"), u"Ready"_s);
+    }
+
+    // A subfolder double-clicked in the tree: one whose name is not valid
+    // text is shown and chosen by its real bytes; one that cannot be read is
+    // named in a message, and the tree stays where it was.
+    void doubleClicksASubfolder_data() {
+        QTest::addColumn<QByteArray>("name");
+        QTest::newRow("a name that is not valid UTF-8") << QByteArray("Bad\xff");
+        QTest::newRow("a folder the user may not read") << QByteArray("locked");
+    }
+
+    void doubleClicksASubfolder() {
+        QFETCH(QByteArray, name);
+        const bool locked = name == "locked";
+        if (locked && ::geteuid() == 0) {
+            return runThisRowAsNobody();
+        }
+        UiDriver ui;
+        const QByteArray folder = QFile::encodeName(ui.path()) + '/' + name;
+        QVERIFY(::mkdir(folder.constData(), 0700) == 0);
+        const int file = ::open(folder + "/Z.000", O_WRONLY | O_CREAT, 0600);
+        QVERIFY(::write(file, "HP39AscA 3 Zed", 14) == 14 && ::close(file) == 0);
+        QVERIFY(!locked || ::chmod(folder.constData(), 0) == 0);
+        ui.click("Command2");
+        ui.clickFolder(QFile::decodeName(name), 2);
+        if (locked) {
+            QCOMPARE(ui.texts, QStringList{u"Cannot list the folder \"%1\": permission denied."_s.arg(ui.path(u"locked"_s))});
+            QCOMPARE(ui.text("Text1"), ui.path());
+            return;
+        }
+        ui.click("OKButton");
+        QCOMPARE(ui.text("Text2"), ui.path(u"Bad\uFFFD"_s));
+        QCOMPARE(ui.rows("List2"), QStringList{u"Z.000"_s});
+        ui.click("Command3");
+        QCOMPARE(ui.texts, QStringList{});
+        QVERIFY(::access(folder + "/HP39DIR.000", F_OK) == 0);
+        std::filesystem::remove_all(folder.toStdString());  // a name Qt cannot remove
     }
 
     void actsWhileTheWindowIsOpen_data() {

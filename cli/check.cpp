@@ -1,0 +1,106 @@
+#include "commands.h"
+
+#include "bounded_file.h"
+#include "catalogue_error.h"
+#include "directory_files.h"
+#include "directory_reader.h"
+#include "folder.h"
+#include "header.h"
+#include "header_file.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <set>
+#include <vector>
+
+namespace quillmere::cli {
+namespace {
+
+// A type letter as a reader can see it, even a NUL or a blank.
+std::string shownLetter(const std::string& letter) {
+    std::string shown = "\"";
+    for (const unsigned char c : letter) {
+        if (c > ' ' && c < 0x7f) {
+            shown += static_cast<char>(c);
+        } else {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02x", c);
+            shown += escaped;
+        }
+    }
+    return shown + "\"";
+}
+
+}  // namespace
+
+int checkDirectory(const Options& options, std::ostream& out) {
+    const std::string path = joinPath(options.folder, std::string(kDirectoryFileName));
+    const DirectoryContents contents = readDirectory(readWholeFile(path, "Cannot read \"" + path + "\""));
+    std::vector<std::string> problems;
+    std::set<std::string> listed;
+    for (std::size_t i = 0; i < contents.records.size(); ++i) {
+        const DirectoryRecord& record = contents.records[i];
+        const std::string& name = record.fileName;
+        const std::string at = "entry " + std::to_string(i + 1) + " at offset " + std::to_string(record.offset) + ": ";
+        if (!listed.insert(name).second) {
+            problems.push_back(at + "\"" + name + "\" is listed twice");
+            continue;
+        }
+        if (name.find_first_of("/\\") != std::string::npos || name == "..") {
+            problems.push_back(at + "\"" + name + "\" names a file outside the folder");
+            continue;
+        }
+        const std::string filePath = joinPath(options.folder, name);
+        std::error_code ignored;
+        if (!std::filesystem::exists(std::filesystem::path(filePath), ignored)) {
+            problems.push_back(at + "\"" + name + "\" does not exist");
+            continue;
+        }
+        try {
+            std::string headerLine;
+            const FileEntry entry = readFileEntry(filePath, name, headerLine);
+            if (record.typeLetter != entry.typeLetter) {
+                problems.push_back(at + "the type letter of \"" + name + "\" is " + shownLetter(record.typeLetter) +
+                                   " but the file gives " + shownLetter(entry.typeLetter));
+            }
+            const std::string_view title = entryTitle(entry.typeLetter, entry.title);
+            if (title != record.title) {
+                problems.push_back(at + "the title of \"" + name + "\" is \"" + record.title +
+                                   "\" but the file holds \"" + std::string(title) + "\"");
+            }
+        } catch (const CatalogueError& error) {
+            problems.push_back(at + error.what());
+        }
+    }
+    if (contents.fault) {
+        problems.push_back((contents.fault->offset == 0 ? std::string()
+                                                        : "entry " + std::to_string(contents.records.size() + 1) +
+                                                              " at ") +
+                           "offset " + std::to_string(contents.fault->offset) + ": " + contents.fault->cause);
+    }
+    for (const std::string& name : listCalculatorFiles(options.folder)) {
+        if (listed.count(name) == 0) {
+            problems.push_back("\"" + name + "\" is not listed");
+        }
+    }
+    const std::string currentPath = joinPath(options.folder, std::string(kCurrentFileName));
+    try {
+        if (readWholeFile(currentPath, "Cannot read \"" + currentPath + "\"") != kCurrentFileContent) {
+            problems.push_back("\"" + std::string(kCurrentFileName) + "\" is not the " +
+                               std::to_string(kCurrentFileContent.size()) + " bytes \"" +
+                               std::string(kCurrentFileContent) + "\"");
+        }
+    } catch (const CatalogueError& error) {
+        problems.push_back(error.what());
+    }
+    for (const std::string& problem : problems) {
+        out << problem << '\n';
+    }
+    if (problems.empty()) {
+        const std::size_t count = contents.records.size();
+        out << path << " is sound: " << count << (count == 1 ? " entry.\n" : " entries.\n");
+    }
+    return problems.empty() ? 0 : 1;
+}
+
+}  // namespace quillmere::cli
