@@ -68,8 +68,8 @@ public:
             err_ << '\n';
         }
     }
-    void progressChanged(float, const std::string& percentage) override {
-        const std::string whole = percentage.substr(0, percentage.find_first_not_of("0123456789"));
+    void progressChanged(int done, int total) override {
+        const long long whole = 100LL * done / total;
         if (whole != lastWhole_) {
             lastWhole_ = whole;
             shown_ = true;
@@ -79,7 +79,7 @@ public:
 
 private:
     std::ostream& err_;
-    std::string lastWhole_;
+    long long lastWhole_ = -1;
     bool shown_ = false;
 };
 
@@ -92,7 +92,7 @@ int writeDirectory(const Options& options, std::ostream& out, std::ostream& err,
         if (showProgress) {
             catalogue.setObserver(&progress);
         }
-        catalogue.createDirectory({1.0f, "."});
+        catalogue.createDirectory();
         catalogue.setObserver(nullptr);
     }
     const int count = catalogue.order().fileCount();

@@ -6,7 +6,6 @@
 #include "folder.h"
 #include "header.h"
 #include "header_file.h"
-#include "progress.h"
 
 #include <utility>
 
@@ -46,7 +45,7 @@ void Catalogue::GetNames() {
     order_.replaceTitles(std::move(titles));
 }
 
-void Catalogue::createDirectory(const ProgressGeometry& geometry) {
+void Catalogue::createDirectory() {
     int passesDone = -1;
     directoryText_ = kDirectoryHeader;
     setStatus("Creating DIR file");
@@ -58,10 +57,7 @@ void Catalogue::createDirectory(const ProgressGeometry& geometry) {
         CreateString(joinPath(folderPath_, fileName));
         directoryText_ += lastEntry_;
         if (observer_) {
-            const int rowCount = order_.fileCount();
-            observer_->progressChanged(
-                progressBarWidth(geometry.barFullWidth, passesDone + 1, rowCount),
-                percentageText(passesDone + 1, rowCount, geometry.decimalSeparator));
+            observer_->progressChanged(passesDone + 1, order_.fileCount());
         }
         setStatus("Creating DIR file");
     }

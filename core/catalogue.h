@@ -10,12 +10,6 @@ namespace quillmere {
 
 class CatalogueObserver;
 
-// What the progress display needs to know to be drawn by a build.
-struct ProgressGeometry {
-    float barFullWidth;
-    std::string decimalSeparator;
-};
-
 // The working state behind the main window: the chosen folder and its
 // listing, the order of preference, the fields last read, and the
 // directory text. Every failure that ends an action is thrown as a
@@ -40,7 +34,7 @@ public:
     void GetNames();
     // Builds the directory text, last row first, and writes the directory
     // files into the folder.
-    void createDirectory(const ProgressGeometry& geometry);
+    void createDirectory();
 
     // Reads the file at path and leaves its entry, under the file list's
     // selected name, in lastEntry().

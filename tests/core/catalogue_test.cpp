@@ -21,17 +21,14 @@ namespace fs = std::filesystem;
 namespace {
 
 const std::string kCur = "HP39AscA A 11 HP39DIR.0004 Root";
-const ProgressGeometry kGeometry{2415.0f, "."};
 
 class BuildRecorder : public CatalogueObserver {
 public:
     Rows statuses;
-    std::vector<float> widths;
-    Rows percentages;
+    Rows progress;
     void statusChanged(const std::string& status) override { statuses.push_back(status); }
-    void progressChanged(float width, const std::string& percentage) override {
-        widths.push_back(width);
-        percentages.push_back(percentage);
+    void progressChanged(int done, int total) override {
+        progress.push_back(std::to_string(done) + "/" + std::to_string(total));
     }
 };
 
@@ -56,28 +53,24 @@ TEST(Catalogue, BuildsTheDirectoryLastRowFirst) {
         std::vector<std::pair<std::string, std::string>> files;
         std::string directory;
         Rows statuses;
-        std::vector<float> widths;
-        Rows percentages;
+        Rows progress;
     } cases[] = {
-        {{}, "HP39AscA", {"Creating DIR file", "Ready"}, {}, {}},
+        {{}, "HP39AscA", {"Creating DIR file", "Ready"}, {}},
         {{{"HELLO.000", "HP39AscA 5 Hello\r\nbody"}, {"NOTE.000", "HP39AscC 8 Reminder\r\n"}},
          "HP39AscAC 8 NOTE.0003 RemA 9 HELLO.0005 Hello",
          {"Creating DIR file", "Adding NOTE.000", "Creating DIR file", "Adding HELLO.000", "Creating DIR file",
           "Ready"},
-         {1207.5f, 2415.0f},
-         {"50%", "100%"}},
+         {"1/2", "2/2"}},
         {{{"A.000", "HP39AscA 1 a\n"}, {"B.000", "HP39AscA 1 b\n"}, {"C.000", "HP39AscA 1 c\n"}},
          "HP39AscAA 5 C.0001 cA 5 B.0001 bA 5 A.0001 a",
          {"Creating DIR file", "Adding C.000", "Creating DIR file", "Adding B.000", "Creating DIR file",
           "Adding A.000", "Creating DIR file", "Ready"},
-         {805.0f, 1610.0f, 2415.0f},
-         {"33.3333333333333%", "66.6666666666667%", "100%"}},
+         {"1/3", "2/3", "3/3"}},
         {{{"A.000", "HP39AscA 1 a"}, {"B.000", "HP39AscA 1 b"}, {"C.000", "HP39AscA 1 c"}, {"D.000", "HP39AscA 1 d"}},
          "HP39AscAA 5 D.0001 dA 5 C.0001 cA 5 B.0001 bA 5 A.0001 a",
          {"Creating DIR file", "Adding D.000", "Creating DIR file", "Adding C.000", "Creating DIR file",
           "Adding B.000", "Creating DIR file", "Adding A.000", "Creating DIR file", "Ready"},
-         {603.75f, 1207.5f, 1811.25f, 2415.0f},
-         {"25%", "50%", "75%", "100%"}},
+         {"1/4", "2/4", "3/4", "4/4"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.directory);
@@ -90,13 +83,12 @@ TEST(Catalogue, BuildsTheDirectoryLastRowFirst) {
         Catalogue catalogue = catalogueOn(folder);
         BuildRecorder recorder;
         catalogue.setObserver(&recorder);
-        catalogue.createDirectory(kGeometry);
+        catalogue.createDirectory();
         EXPECT_EQ(folder.read("HP39DIR.000"), c.directory);
         EXPECT_EQ(folder.read("HP39DIR.CUR"), kCur);
         EXPECT_EQ(catalogue.directoryText(), c.directory);
         EXPECT_EQ(recorder.statuses, c.statuses);
-        EXPECT_EQ(recorder.widths, c.widths);
-        EXPECT_EQ(recorder.percentages, c.percentages);
+        EXPECT_EQ(recorder.progress, c.progress);
         EXPECT_EQ(catalogue.order().fileSelection(), c.files.empty() ? -1 : 0);
     }
 }
@@ -117,7 +109,7 @@ TEST(Catalogue, WritesTheUsersOrderAndReadsTitlesFromTheNamedFile) {
     EXPECT_EQ(catalogue.order().titleSelection(), 2);
     EXPECT_TRUE(catalogue.order().titleListShown());
 
-    catalogue.createDirectory(kGeometry);
+    catalogue.createDirectory();
     EXPECT_EQ(folder.read("HP39DIR.000"), "HP39AscAD 5 C.0001 cA 5 A.0001 aB 5 B.0001 b");
 }
 
@@ -178,7 +170,7 @@ TEST(Catalogue, AFailingPassTouchesNeitherFile) {
         c.change(folder);
         const auto entriesBefore = folder.entries();
 
-        EXPECT_EQ(failureOf([](Catalogue& cat) { cat.createDirectory(kGeometry); }, catalogue), c.message);
+        EXPECT_EQ(failureOf([](Catalogue& cat) { cat.createDirectory(); }, catalogue), c.message);
         EXPECT_EQ(recorder.statuses.back(), "Adding B.000");
         EXPECT_EQ(catalogue.order().fileSelection(), 1);
         EXPECT_EQ(catalogue.directoryText(), "HP39AscAA 5 C.0001 c");
@@ -201,7 +193,7 @@ TEST(Catalogue, TheFolderRenamedAfterItWasChosen) {
     fs::rename(chosen, parent.pathOf("renamed"));
     EXPECT_EQ(failureOf([](Catalogue& c) { c.GetNames(); }, catalogue),
               "Cannot read the header line of \"A.000\": no such file or directory.");
-    EXPECT_EQ(failureOf([](Catalogue& c) { c.createDirectory(kGeometry); }, catalogue),
+    EXPECT_EQ(failureOf([](Catalogue& c) { c.createDirectory(); }, catalogue),
               "Cannot read the header line of \"B.000\": no such file or directory.");
     EXPECT_EQ(parent.entries(), Rows{"renamed"});
 }
@@ -224,7 +216,7 @@ TEST(Catalogue, OddNamesPassIntoTheDirectoryAsTheirBytes) {
     }
     folder.write(longName, "HP39AscA 1 x");
     Catalogue catalogue = catalogueOn(folder);
-    catalogue.createDirectory(kGeometry);
+    catalogue.createDirectory();
     EXPECT_EQ(folder.read("HP39DIR.000"), "HP39AscA"
                                           "A 5 \xe9.0001 x"
                                           "A 255 " + longName + "1 x"
