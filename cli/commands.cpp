@@ -63,8 +63,8 @@ public:
             err_ << '\n';
         }
     }
-    void progressChanged(float, const std::string& percentage) override {
-        const std::string whole = percentage.substr(0, percentage.find_first_not_of("0123456789"));
+    void progressChanged(int done, int total) override {
+        const long long whole = 100LL * done / total;
         if (whole != lastWhole_) {
             lastWhole_ = whole;
             shown_ = true;
@@ -74,7 +74,7 @@ public:
 
 private:
     std::ostream& err_;
-    std::string lastWhole_;
+    long long lastWhole_ = -1;
     bool shown_ = false;
 };
 
@@ -87,7 +87,7 @@ int writeDirectory(const Options& options, std::ostream& out, std::ostream& err,
         if (showProgress) {
             catalogue.setObserver(&progress);
         }
-        catalogue.createDirectory({1.0f, "."});
+        catalogue.createDirectory();
         catalogue.setObserver(nullptr);
     }
     const int count = catalogue.order().fileCount();
@@ -98,7 +98,7 @@ int writeDirectory(const Options& options, std::ostream& out, std::ostream& err,
 
 int printEntries(const Options& options, std::ostream& out) {
     Catalogue catalogue = catalogueFor(options);
-    catalogue.readEntriesLastRowFirst({1.0f, "."}, [&out](const std::string& fileName, const FileEntry& entry) {
+    catalogue.readEntriesLastRowFirst([&out](const std::string& fileName, const FileEntry& entry) {
         out << entry.typeLetter << '\t' << fileName << '\t' << entryTitle(entry.typeLetter, entry.title) << '\n';
     });
     return 0;

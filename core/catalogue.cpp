@@ -6,7 +6,6 @@
 #include "folder.h"
 #include "header.h"
 #include "header_file.h"
-#include "progress.h"
 
 #include <utility>
 
@@ -46,17 +45,15 @@ void Catalogue::GetNames() {
     order_.replaceTitles(std::move(titles));
 }
 
-void Catalogue::createDirectory(const ProgressGeometry& geometry) {
+void Catalogue::createDirectory() {
     directoryText_ = kDirectoryHeader;
     setStatus("Creating DIR file");
-    readEntriesLastRowFirst(geometry,
-                            [this](const std::string&, const FileEntry& entry) { directoryText_ += entry.bytes; });
+    readEntriesLastRowFirst([this](const std::string&, const FileEntry& entry) { directoryText_ += entry.bytes; });
     FinallyCreateDIR();
     setStatus("Ready");
 }
 
 void Catalogue::readEntriesLastRowFirst(
-    const ProgressGeometry& geometry,
     const std::function<void(const std::string& fileName, const FileEntry& entry)>& entryRead) {
     int passesDone = -1;
     for (int row = order_.fileCount() - 1; row >= 0; --row) {
@@ -67,10 +64,7 @@ void Catalogue::readEntriesLastRowFirst(
         CreateString(joinPath(folderPath_, fileName));
         entryRead(fileName, lastEntry_);
         if (observer_) {
-            const int rowCount = order_.fileCount();
-            observer_->progressChanged(
-                progressBarWidth(geometry.barFullWidth, passesDone + 1, rowCount),
-                percentageText(passesDone + 1, rowCount, geometry.decimalSeparator));
+            observer_->progressChanged(passesDone + 1, order_.fileCount());
         }
         setStatus("Creating DIR file");
     }

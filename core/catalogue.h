@@ -12,12 +12,6 @@ namespace quillmere {
 
 class CatalogueObserver;
 
-// What the progress display needs to know to be drawn by a build.
-struct ProgressGeometry {
-    float barFullWidth;
-    std::string decimalSeparator;
-};
-
 // The working state behind the main window: the chosen folder and its
 // listing, the order of preference, the fields last read, and the
 // directory text. Every failure that ends an action is thrown as a
@@ -42,12 +36,11 @@ public:
     void GetNames();
     // Builds the directory text, last row first, and writes the directory
     // files into the folder.
-    void createDirectory(const ProgressGeometry& geometry);
+    void createDirectory();
     // The passes of a build without the writing: each row, the last first,
     // is selected and read by CreateString, progress is told, and entryRead
     // gets the row's file name and entry.
     void readEntriesLastRowFirst(
-        const ProgressGeometry& geometry,
         const std::function<void(const std::string& fileName, const FileEntry& entry)>& entryRead);
 
     // Reads the file at path and leaves its entry, under the file list's

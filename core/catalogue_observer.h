@@ -20,7 +20,8 @@ public:
     virtual void selectionChanged(ListId, int /*row*/) {}
     virtual void titleListShownChanged(bool /*shown*/) {}
     virtual void statusChanged(const std::string& /*status*/) {}
-    virtual void progressChanged(float /*barWidth*/, const std::string& /*percentage*/) {}
+    // A build has done `done` of its `total` passes.
+    virtual void progressChanged(int /*done*/, int /*total*/) {}
 };
 
 }  // namespace quillmere

@@ -17,7 +17,6 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -119,15 +118,13 @@ void Form1::Label1_Change() {
 // loop, so its progress is painted from inside it, and the directory text
 // reaches textt once, at the end, also when the build stops part way.
 void Form1::Command3_Click() {
-    const ProgressGeometry geometry{static_cast<float>(twipsFromPixels(controls_.Shape1->width())),
-                                    toLocal(QLocale().decimalPoint())};
     building_ = true;
     lists_.hold();
     progressDisplay_.hold();
     paintClock_.start();
     std::optional<CatalogueError> failure;
     try {
-        catalogue_.createDirectory(geometry);
+        catalogue_.createDirectory();
     } catch (const CatalogueError& error) {
         failure = error;
     }
@@ -190,8 +187,8 @@ void Form1::statusChanged(const std::string& status) {
     paintBuildIfDue();
 }
 
-void Form1::progressChanged(float barWidth, const std::string& percentage) {
-    progressDisplay_.setProgress(barWidth, fromLocal(percentage));
+void Form1::progressChanged(int done, int total) {
+    progressDisplay_.setProgress(done, total);
     paintBuildIfDue();
 }
 

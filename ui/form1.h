@@ -61,7 +61,7 @@ private:
     void selectionChanged(ListId list, int row) override;
     void titleListShownChanged(bool shown) override;
     void statusChanged(const std::string& status) override;
-    void progressChanged(float barWidth, const std::string& percentage) override;
+    void progressChanged(int done, int total) override;
 
     Catalogue catalogue_;
     Form1Controls controls_;

@@ -1,9 +1,11 @@
 #include "progress_display.h"
 
+#include "progress_figures.h"
 #include "twips.h"
 
 #include <QFrame>
 #include <QLabel>
+#include <QLocale>
 
 namespace quillmere {
 
@@ -12,9 +14,7 @@ ProgressDisplay::ProgressDisplay(QLabel& status, QFrame& outline, QWidget& fill,
       outline_(outline),
       fill_(fill),
       percentage_(percentage),
-      statusText_(status.text()),
-      fillWidth_(fill.width()),
-      percentageText_(percentage.text()) {}
+      statusText_(status.text()) {}
 
 void ProgressDisplay::setStatus(const QString& text) {
     statusText_ = text;
@@ -23,9 +23,10 @@ void ProgressDisplay::setStatus(const QString& text) {
     }
 }
 
-void ProgressDisplay::setProgress(float fillWidthTwips, const QString& percentage) {
-    fillWidth_ = roundedPixelsFromTwips(fillWidthTwips);
-    percentageText_ = percentage;
+void ProgressDisplay::setProgress(int done, int total) {
+    done_ = done;
+    total_ = total;
+    progressDue_ = true;
     if (!held_) {
         apply();
     }
@@ -50,8 +51,13 @@ void ProgressDisplay::release() {
 
 void ProgressDisplay::apply() {
     status_.setText(statusText_);
-    fill_.resize(fillWidth_, fill_.height());
-    percentage_.setText(percentageText_);
+    if (!progressDue_) {
+        return;
+    }
+    progressDue_ = false;
+    const auto fullWidth = static_cast<float>(twipsFromPixels(outline_.width()));
+    fill_.resize(roundedPixelsFromTwips(progressBarWidth(fullWidth, done_, total_)), fill_.height());
+    percentage_.setText(percentageText(done_, total_, QLocale().decimalPoint()));
 }
 
 }  // namespace quillmere

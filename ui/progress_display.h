@@ -9,7 +9,8 @@ class QWidget;
 namespace quillmere {
 
 // The status text and the progress bar: the outline, its filled part and
-// the percentage over both.
+// the percentage over both. A build reports how many of its passes are
+// done; the display turns that into the bar's width and the percentage.
 //
 // A build runs to its end without returning to the event loop, so nothing it
 // changes would be seen before it ends. While held, the display only records
@@ -20,7 +21,7 @@ public:
     ProgressDisplay(QLabel& status, QFrame& outline, QWidget& fill, QLabel& percentage);
 
     void setStatus(const QString& text);
-    void setProgress(float fillWidthTwips, const QString& percentage);
+    void setProgress(int done, int total);
 
     void hold();
     void paint();
@@ -36,8 +37,10 @@ private:
     QLabel& percentage_;
     bool held_ = false;
     QString statusText_;
-    int fillWidth_;
-    QString percentageText_;
+    // Turned into width and text only when shown, not on every pass.
+    int done_ = 0;
+    int total_ = 0;
+    bool progressDue_ = false;
 };
 
 }  // namespace quillmere

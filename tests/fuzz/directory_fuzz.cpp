@@ -58,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     catalogue.bindFolder(folder.string());
     catalogue.RefreshLists();
     try {
-        catalogue.createDirectory({2415.0f, "."});
+        catalogue.createDirectory();
     } catch (const quillmere::CatalogueError&) {
         if (fs::exists(folder / "HP39DIR.000") || fs::exists(folder / "HP39DIR.CUR")) {
             std::abort();
