@@ -1,9 +1,32 @@
+#include "arguments.h"
 #include "form1.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+#include <iostream>
 
 int main(int argc, char* argv[]) {
+    using quillmere::Arguments;
+    const Arguments arguments = quillmere::parseArguments(argc, argv);
+    switch (arguments.action) {
+        case Arguments::Action::Help:
+            std::cout << quillmere::kUsage;
+            return 0;
+        case Arguments::Action::Version:
+            std::cout << "quillmere " QUILLMERE_DISPLAY_VERSION "\n";
+            return 0;
+        case Arguments::Action::Misuse:
+            std::cerr << quillmere::kUsage;
+            return 2;
+        case Arguments::Action::Window:
+            break;
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillmere"));
     QApplication::setApplicationVersion(QStringLiteral(QUILLMERE_DISPLAY_VERSION));
@@ -13,8 +36,18 @@ int main(int argc, char* argv[]) {
         icon.addFile(QStringLiteral(":/icons/%1/io.github.quillmere.Quillmere.png").arg(size));
     }
     QApplication::setWindowIcon(icon);
+    // Qt's own texts (the message boxes' buttons) in the user's language.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(&qtTexts);
+    }
 
-    quillmere::Form1 form;
+    std::optional<QString> folder;
+    if (arguments.folder) {
+        folder = QFile::decodeName(QByteArray::fromStdString(*arguments.folder));
+    }
+    quillmere::Form1 form(folder);
     form.show();
     return QApplication::exec();
 }

@@ -1,16 +1,18 @@
 #include "dialog.h"
 
+#include "accessibility.h"
 #include "catalogue_error.h"
+#include "control_names.h"
 #include "drives.h"
 #include "failure_message.h"
 #include "folder_tree.h"
-#include "form1.h"
 #include "layout_font.h"
 #include "twips.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -26,14 +28,15 @@ constexpr Qt::WindowFlags kFixedDialogFrame = Qt::Dialog | Qt::CustomizeWindowHi
 
 // As a child window of the main window it stays out of the task bar, above
 // the main window, and goes when the main window goes.
-Dialog::Dialog(Form1& form)
-    : QWidget(&form, kFixedDialogFrame), form_(form), controls_(createDialogControls(*this)) {
-    setObjectName(QStringLiteral("Dialog"));
-    setWindowTitle(QStringLiteral("Select Folder"));
+Dialog::Dialog(QWidget& parent, FolderWindowHost& host)
+    : QDialog(&parent, kFixedDialogFrame), host_(host), controls_(createDialogControls(*this)) {
+    setObjectName(QLatin1String(dialog_names::Dialog));
+    setWindowTitle(tr("Select Folder"));
     useLayoutFont(*this);
     setAttribute(Qt::WA_DeleteOnClose);
+    describeDialogControls(controls_);
     const QRect clientArea = rectFromTwips(2760, 3750, 5775, 3375);
-    setGeometry(clientArea.translated(form.screen()->geometry().topLeft()));
+    setGeometry(clientArea.translated(parent.screen()->geometry().topLeft()));
     setFixedSize(clientArea.size());
 
     connect(controls_.Dir1, &FolderTree::pathChanged, controls_.Text1, &QLineEdit::setText);
@@ -44,27 +47,37 @@ Dialog::Dialog(Form1& form)
 }
 
 void Dialog::AcceptFolder() {
-    if (form_.erm == 2) {
+    if (host_.erm() == FolderWindowMode::ChangingFolder) {
         try {
-            form_.takeFolder(controls_.Text1->text());
+            host_.takeFolder(controls_.Text1->text());
         } catch (const CatalogueError& error) {
             // The window stays open on the path, so the user can correct it.
             showFailure(this, error);
             return;
         }
     }
-    form_.setStatus(QStringLiteral("Ready"));
+    host_.setStatus(tr("Ready"));
     hide();
 }
 
 void Dialog::CancelFolder() {
-    form_.erm = 0;
+    host_.folderWindowCancelled();
     close();
 }
 
 void Dialog::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
     emit unloaded();
+}
+
+// Escape would close a dialog; this window closes only by its buttons and
+// its frame.
+void Dialog::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void Dialog::Form_Load() {
@@ -82,7 +95,7 @@ void Dialog::Drive1_Change() {
 void Dialog::openDriveFolder(const QString& drive) {
     if (!controls_.Dir1->setPath(currentFolderOn(drive))) {
         QMessageBox::critical(this, windowTitle(),
-                              QStringLiteral("The drive %1 cannot be read.").arg(drive));
+                              tr("The drive %1 cannot be read.").arg(drive));
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QStyle>
 
 namespace quillmere {
@@ -52,6 +53,15 @@ bool FolderTree::setPath(const QString& folder) {
         emit pathChanged(path_);
     }
     return true;
+}
+
+void FolderTree::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) && currentItem()) {
+        setPath(currentItem()->data(0, Qt::UserRole).toString());
+        return;
+    }
+    QTreeWidget::keyPressEvent(event);
 }
 
 void FolderTree::fill(const QString& folder) {

@@ -5,8 +5,8 @@
 namespace quillmere {
 
 // The folder tree: the folders from the root down to the current folder, and
-// below it the current folder's subfolders. A double-click makes a folder
-// current; a single click only highlights it.
+// below it the current folder's subfolders. A double-click, Enter or Space
+// makes a folder current; a single click or an arrow key only highlights it.
 class FolderTree : public QTreeWidget {
     Q_OBJECT
 
@@ -23,6 +23,9 @@ public:
 signals:
     // Emitted before setPath() returns, whenever the path changes.
     void pathChanged(const QString& path);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void fill(const QString& folder);

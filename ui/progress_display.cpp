@@ -2,8 +2,10 @@
 
 #include "twips.h"
 
+#include <QAccessible>
 #include <QFrame>
 #include <QLabel>
+#include <QLocale>
 
 namespace quillmere {
 
@@ -48,10 +50,20 @@ void ProgressDisplay::release() {
     held_ = false;
 }
 
+// Assistive technology reads the status out as it changes, and the
+// percentage as the progress bar's value.
 void ProgressDisplay::apply() {
-    status_.setText(statusText_);
+    if (status_.text() != statusText_) {
+        status_.setText(statusText_);
+        QAccessibleEvent statusRead(&status_, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&statusRead);
+    }
     fill_.resize(fillWidth_, fill_.height());
-    percentage_.setText(percentageText_);
+    if (percentage_.text() != percentageText_) {
+        percentage_.setText(percentageText_);
+        QAccessibleValueChangeEvent valueRead(fill_.parentWidget(), QLocale().toDouble(percentageText_.chopped(1)));
+        QAccessible::updateAccessibility(&valueRead);
+    }
 }
 
 }  // namespace quillmere

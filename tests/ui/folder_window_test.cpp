@@ -89,8 +89,8 @@ private slots:
     void reloadsAfterCancel_data() {
         QTest::addColumn<bool>("throughFrame");
         QTest::addColumn<int>("erm");
-        QTest::newRow("Cancel") << false << 0;
-        QTest::newRow("the frame's close control") << true << 2;
+        QTest::newRow("Cancel") << false << int(quillmere::FolderWindowMode::Cancelled);
+        QTest::newRow("the frame's close control") << true << int(quillmere::FolderWindowMode::ChangingFolder);
     }
 
     void reloadsAfterCancel() {
@@ -104,7 +104,7 @@ private slots:
         QCOMPARE(ui.text("Text1"), root);  // keeping its separator
         const QPointer<QWidget> closed = ui.shownDialog();
         throughFrame ? void(closed->close()) : ui.click("CancelButton");
-        QCOMPARE(ui.form.erm, erm);
+        QCOMPARE(int(ui.form.erm()), erm);
         QCOMPARE(ui.text("Text2"), ui.path());
         QCOMPARE(ui.text("status"), u"Changing folder"_s);
 
