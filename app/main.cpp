@@ -1,3 +1,4 @@
+#include "accessibility.h"
 #include "arguments.h"
 #include "form1.h"
 
@@ -42,6 +43,9 @@ int main(int argc, char* argv[]) {
                      QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         QApplication::installTranslator(&qtTexts);
     }
+
+    // Before any control exists: assistive technology may ask for one at once.
+    quillmere::installAccessibleInterfaces();
 
     std::optional<QString> folder;
     if (arguments.folder) {

@@ -63,6 +63,18 @@ public:
     }
 };
 
+// Qt names a drop-down list on Unix after its current text; this one is
+// named for what it chooses, with the drive as its value.
+class DriveListInterface : public QAccessibleWidget {
+public:
+    explicit DriveListInterface(QComboBox* list) : QAccessibleWidget(list, QAccessible::ComboBox) {}
+
+    QString text(QAccessible::Text kind) const override {
+        return kind == QAccessible::Value ? static_cast<const QComboBox*>(widget())->currentText()
+                                          : QAccessibleWidget::text(kind);
+    }
+};
+
 class OffScreenFieldInterface : public QAccessibleWidget {
 public:
     explicit OffScreenFieldInterface(QWidget* field) : QAccessibleWidget(field, QAccessible::EditableText) {}
@@ -80,6 +92,10 @@ public:
 };
 
 QAccessibleInterface* interfaceFor(const QString& className, QObject* object) {
+    // A plain widget, yet the program's main window.
+    if (className == QLatin1String("quillmere::Form1")) {
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+    }
     if (className == QLatin1String("quillmere::ProgressArea")) {
         return new ProgressBarInterface(static_cast<QWidget*>(object));
     }
@@ -88,6 +104,9 @@ QAccessibleInterface* interfaceFor(const QString& className, QObject* object) {
     }
     if (className == QLatin1String("QLabel") && object->objectName() == QLatin1String(form1_names::status)) {
         return new StatusInterface(static_cast<QLabel*>(object));
+    }
+    if (className == QLatin1String("QComboBox") && object->objectName() == QLatin1String(dialog_names::Drive1)) {
+        return new DriveListInterface(static_cast<QComboBox*>(object));
     }
     return nullptr;
 }

@@ -43,7 +43,6 @@ Form1::Form1(const std::optional<QString>& folder)
     useLayoutFont(*this);
     resize(pixelsFromTwips(4575), pixelsFromTwips(5175));
     catalogue_.setObserver(this);
-    installAccessibleInterfaces();
     describeForm1Controls(controls_);
 
     connect(controls_.Label1, &CounterLabel::captionChanged, this, &Form1::Label1_Change);

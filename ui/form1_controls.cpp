@@ -27,7 +27,10 @@ namespace names = form1_names;
 
 QLabel* label(QWidget* parent, const char* name, const QString& caption, QRect geometry,
               Qt::Alignment alignment = Qt::AlignLeft) {
-    auto* control = place(new QLabel(caption, parent), name, geometry);
+    // Named before its text is set: assistive technology may take its
+    // measure at the first text, and the status is known by name.
+    auto* control = place(new QLabel(parent), name, geometry);
+    control->setText(caption);
     control->setAlignment(alignment | Qt::AlignTop);
     return control;
 }
