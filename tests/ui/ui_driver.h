@@ -36,7 +36,7 @@ inline void writeFile(const QString& path, const QByteArray& headerLine) {
 
 inline QByteArrayList directoryFiles(const QString& folder) {
     QByteArrayList contents;
-    for (const QString name : {u"/HP39DIR.000"_s, u"/HP39DIR.CUR"_s}) {
+    for (const QString& name : {u"/HP39DIR.000"_s, u"/HP39DIR.CUR"_s}) {
         QFile file(folder + name);
         contents.append(file.open(QIODevice::ReadOnly) ? file.readAll() : "<missing>"_ba);
     }
