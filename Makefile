@@ -7,10 +7,13 @@ FUZZ_SECONDS ?= 60
 
 PREFIX ?= /usr/local
 
-# librsvg2-bin renders the icon; desktop-file-utils, appstream and file
-# check the installed files in the tests.
+# librsvg2-bin renders the icon; desktop-file-utils, appstream, file and
+# mandoc check the installed files in the tests; xvfb, xauth, dbus-x11,
+# at-spi2-core and python3-pyatspi let a test read the running window's
+# accessibility tree.
 BUILD_PACKAGES := cmake ninja-build g++ qt6-base-dev libgtest-dev librsvg2-bin \
-                  desktop-file-utils appstream file
+                  desktop-file-utils appstream file mandoc \
+                  xvfb xauth dbus dbus-x11 at-spi2-core python3-pyatspi
 FUZZ_PACKAGES := cmake ninja-build clang libclang-rt-14-dev
 PACKAGE_PACKAGES := $(BUILD_PACKAGES) dpkg-dev lintian
 
@@ -31,7 +34,7 @@ define ensure_packages
 	fi
 endef
 
-.PHONY: deps build run test sanitize fuzz bench package install clean
+.PHONY: deps build run test sanitize fuzz bench package install uninstall clean
 
 deps:
 	$(call ensure_packages,$(BUILD_PACKAGES))
@@ -83,11 +86,22 @@ package:
 	cpack --config build/release/CPackConfig.cmake -B build
 	lintian --fail-on error build/quillmere_*.deb
 
-# Honours PREFIX and DESTDIR.
+# Honours PREFIX and DESTDIR. The default PREFIX needs root: sudo make install.
 install: deps
 	cmake --preset release
 	cmake --build --preset release
 	cmake --install build/release --prefix $(PREFIX)
+
+# Removes the files that the last `make install` wrote, as CMake listed them
+# (without DESTDIR, so give the same DESTDIR again), and the documentation
+# folder it made; nothing else.
+INSTALL_MANIFEST ?= build/release/install_manifest.txt
+uninstall:
+	@test -f $(INSTALL_MANIFEST) || { echo "Nothing to uninstall: $(INSTALL_MANIFEST) is missing."; exit 1; }
+	sed 's|^|$(DESTDIR)|' $(INSTALL_MANIFEST) | xargs -d '\n' rm -f --
+	sed -n 's|^\(.*/doc/quillmere\)/.*|$(DESTDIR)\1|p' $(INSTALL_MANIFEST) | sort -u | \
+	  xargs -d '\n' -r rmdir --ignore-fail-on-non-empty --
+	rm -f $(INSTALL_MANIFEST)
 
 clean:
 	rm -rf build

@@ -1,10 +1,33 @@
+#include "accessibility.h"
+#include "arguments.h"
 #include "form1.h"
 #include "pending_files.h"
 
 #include <QApplication>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+#include <iostream>
 
 int main(int argc, char* argv[]) {
+    using quillmere::Arguments;
+    const Arguments arguments = quillmere::parseArguments(argc, argv);
+    switch (arguments.action) {
+        case Arguments::Action::Help:
+            std::cout << quillmere::kUsage;
+            return 0;
+        case Arguments::Action::Version:
+            std::cout << "quillmere " QUILLMERE_DISPLAY_VERSION "\n";
+            return 0;
+        case Arguments::Action::Misuse:
+            std::cerr << quillmere::kUsage;
+            return 2;
+        case Arguments::Action::Window:
+            break;
+    }
+
     QApplication app(argc, argv);
     quillmere::undoPendingFilesOnSignals();
     QApplication::setApplicationName(QStringLiteral("Quillmere"));
@@ -15,8 +38,17 @@ int main(int argc, char* argv[]) {
         icon.addFile(QStringLiteral(":/icons/%1/io.github.quillmere.Quillmere.png").arg(size));
     }
     QApplication::setWindowIcon(icon);
+    // Qt's own texts (the message boxes' buttons) in the user's language.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(&qtTexts);
+    }
 
-    quillmere::Form1 form;
+    // Before any control exists: assistive technology may ask for one at once.
+    quillmere::installAccessibleInterfaces();
+
+    quillmere::Form1 form(arguments.folder);
     form.show();
     return QApplication::exec();
 }

@@ -1,10 +1,11 @@
 #include "dialog.h"
 
+#include "accessibility.h"
 #include "catalogue_error.h"
+#include "control_names.h"
 #include "drives.h"
 #include "failure_message.h"
 #include "folder_tree.h"
-#include "form1.h"
 #include "layout_font.h"
 #include "local_text.h"
 #include "twips.h"
@@ -12,6 +13,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -27,14 +29,15 @@ constexpr Qt::WindowFlags kFixedDialogFrame = Qt::Dialog | Qt::CustomizeWindowHi
 
 // As a child window of the main window it stays out of the task bar, above
 // the main window, and goes when the main window goes.
-Dialog::Dialog(Form1& form)
-    : QWidget(&form, kFixedDialogFrame), form_(form), controls_(createDialogControls(*this)) {
-    setObjectName(QStringLiteral("Dialog"));
-    setWindowTitle(QStringLiteral("Select Folder"));
+Dialog::Dialog(QWidget& parent, FolderWindowHost& host)
+    : QDialog(&parent, kFixedDialogFrame), host_(host), controls_(createDialogControls(*this)) {
+    setObjectName(QLatin1String(dialog_names::Dialog));
+    setWindowTitle(tr("Select Folder"));
     useLayoutFont(*this);
     setAttribute(Qt::WA_DeleteOnClose);
+    describeDialogControls(controls_);
     const QRect clientArea = rectFromTwips(2760, 3750, 5775, 3375);
-    setGeometry(clientArea.translated(form.screen()->geometry().topLeft()));
+    setGeometry(clientArea.translated(parent.screen()->geometry().topLeft()));
     setFixedSize(clientArea.size());
 
     connect(controls_.Dir1, &FolderTree::pathChanged, controls_.Text1, &QLineEdit::setText);
@@ -45,30 +48,40 @@ Dialog::Dialog(Form1& form)
 }
 
 void Dialog::AcceptFolder() {
-    if (form_.erm == 2) {
+    if (host_.erm() == FolderWindowMode::ChangingFolder) {
         try {
             // A path shown as the tree shows it is the tree's folder, whose
             // name need not be valid text: it goes by its real bytes.
             const QString typed = controls_.Text1->text();
-            form_.takeFolder(typed, typed == controls_.Dir1->path() ? controls_.Dir1->fileName() : toFileName(typed));
+            host_.takeFolder(typed, typed == controls_.Dir1->path() ? controls_.Dir1->fileName() : toFileName(typed));
         } catch (const CatalogueError& error) {
             // The window stays open on the path, so the user can correct it.
             showFailure(this, error);
             return;
         }
     }
-    form_.setStatus(QStringLiteral("Ready"));
+    host_.setStatus(tr("Ready"));
     hide();
 }
 
 void Dialog::CancelFolder() {
-    form_.erm = 0;
+    host_.folderWindowCancelled();
     close();
 }
 
 void Dialog::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
     emit unloaded();
+}
+
+// Escape would close a dialog; this window closes only by its buttons and
+// its frame.
+void Dialog::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void Dialog::Form_Load() {
@@ -88,7 +101,7 @@ void Dialog::openDriveFolder(const QString& drive) {
         controls_.Dir1->setPath(currentFolderOn(drive));
     } catch (const CatalogueError&) {
         QMessageBox::critical(this, windowTitle(),
-                              QStringLiteral("The drive %1 cannot be read.").arg(drive));
+                              tr("The drive %1 cannot be read.").arg(drive));
     }
 }
 

@@ -1,21 +1,21 @@
 #pragma once
 
 #include "dialog_controls.h"
+#include "folder_window_host.h"
 
-#include <QWidget>
+#include <QDialog>
 
 namespace quillmere {
-
-class Form1;
 
 // The folder window, "Select Folder": a drive list, a folder tree and the
 // path that OK hands to the main window. Creating it loads it on the
 // working folder; closing it, by Cancel or through its frame, unloads it.
-class Dialog : public QWidget {
+class Dialog : public QDialog {
     Q_OBJECT
 
 public:
-    explicit Dialog(Form1& form);
+    // A child window of parent, which is the main window that host stands for.
+    Dialog(QWidget& parent, FolderWindowHost& host);
 
     void AcceptFolder();
     void CancelFolder();
@@ -26,13 +26,14 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void Form_Load();
     void Drive1_Change();
     void openDriveFolder(const QString& drive);
 
-    Form1& form_;
+    FolderWindowHost& host_;
     DialogControls controls_;
 };
 

@@ -12,6 +12,8 @@ namespace quillmere {
 // so a new text is laid out only once the field is painted or takes the
 // focus, that is, once the user can see or edit it.
 class DirectoryTextField : public QLineEdit {
+    Q_OBJECT
+
 public:
     explicit DirectoryTextField(const QString& text, QWidget* parent);
 

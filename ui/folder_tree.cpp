@@ -6,6 +6,7 @@
 #include "local_text.h"
 
 #include <QDir>
+#include <QKeyEvent>
 #include <QStyle>
 
 #include <filesystem>
@@ -48,13 +49,7 @@ FolderTree::FolderTree(QWidget* parent) : QTreeWidget(parent) {
     setExpandsOnDoubleClick(false);
     setUniformRowHeights(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
-    connect(this, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
-        try {
-            setFileName(item->data(0, Qt::UserRole).toByteArray().toStdString());
-        } catch (const CatalogueError& error) {
-            showFailure(this, error);
-        }
-    });
+    connect(this, &QTreeWidget::itemDoubleClicked, this, &FolderTree::open);
 }
 
 void FolderTree::setPath(const QString& folder) {
@@ -69,6 +64,25 @@ void FolderTree::setFileName(const std::string& folder) {
         fileName_ = newFileName;
         path_ = QDir::toNativeSeparators(fromFileName(fileName_));
         emit pathChanged(path_);
+    }
+}
+
+void FolderTree::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) && currentItem()) {
+        open(currentItem());
+        return;
+    }
+    QTreeWidget::keyPressEvent(event);
+}
+
+// The item's folder by its real bytes; one that cannot be read is named,
+// and the current folder stays.
+void FolderTree::open(QTreeWidgetItem* item) {
+    try {
+        setFileName(item->data(0, Qt::UserRole).toByteArray().toStdString());
+    } catch (const CatalogueError& error) {
+        showFailure(this, error);
     }
 }
 

@@ -8,9 +8,10 @@
 namespace quillmere {
 
 // The folder tree: the folders from the root down to the current folder, and
-// below it the current folder's subfolders. A double-click makes a folder
-// current; a single click only highlights it. A folder that cannot be read
-// is named in a message, and the current folder stays.
+// below it the current folder's subfolders. A double-click, Enter or Space
+// makes a folder current; a single click or an arrow key only highlights it.
+// A folder that cannot be read is named in a message, and the current
+// folder stays.
 class FolderTree : public QTreeWidget {
     Q_OBJECT
 
@@ -32,7 +33,11 @@ signals:
     // Emitted before setPath() returns, whenever the path changes.
     void pathChanged(const QString& path);
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
+    void open(QTreeWidgetItem* item);
     void fill(const std::string& folder, const std::vector<std::string>& subfolders);
 
     QString path_;

@@ -1,7 +1,9 @@
 #include "form1.h"
 
+#include "accessibility.h"
 #include "arrow_button.h"
 #include "catalogue_error.h"
+#include "control_names.h"
 #include "counter_label.h"
 #include "directory_text_field.h"
 #include "dialog.h"
@@ -19,6 +21,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QShortcut>
 
 namespace quillmere {
 namespace {
@@ -29,16 +32,17 @@ constexpr qint64 kBuildPaintIntervalMs = 33;
 
 }  // namespace
 
-Form1::Form1()
+Form1::Form1(const std::optional<std::string>& folder)
     : catalogue_(defaultFolder()),
       controls_(createForm1Controls(*this, catalogue_)),
       lists_(catalogue_.order(), *controls_.List2, *controls_.List1),
       progressDisplay_(*controls_.status, *controls_.Shape1, *controls_.progress, *controls_.Label3) {
-    setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("Quillmere"));
+    setObjectName(QLatin1String(form1_names::Form1));
+    setWindowTitle(tr("Quillmere"));
     useLayoutFont(*this);
     resize(pixelsFromTwips(4575), pixelsFromTwips(5175));
     catalogue_.setObserver(this);
+    describeForm1Controls(controls_);
 
     connect(controls_.Label1, &CounterLabel::captionChanged, this, &Form1::Label1_Change);
     connect(controls_.Command2, &QPushButton::clicked, this, &Form1::ChangeFolder);
@@ -47,8 +51,17 @@ Form1::Form1()
     connect(controls_.Command6, &QPushButton::clicked, this, &Form1::Command6_Click);
     connect(controls_.Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
     connect(controls_.Command5, &QPushButton::clicked, this, &Form1::Command5_Click);
+    // The arrow buttons from the keyboard, wherever the focus is in the window.
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Up), this), &QShortcut::activated, this,
+            &Form1::Command1_Click);
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Down), this), &QShortcut::activated, this,
+            &Form1::Command5_Click);
 
-    Form_Load();
+    Form_Load(folder);
+}
+
+FolderWindowMode Form1::erm() const {
+    return erm_;
 }
 
 QString Form1::Text3() const {
@@ -65,14 +78,14 @@ QString Form1::stringg() const {
 
 void Form1::ChangeFolder() {
     if (!dialog_) {
-        dialog_ = new Dialog(*this);
+        dialog_ = new Dialog(*this, *this);
         connect(dialog_, &Dialog::unloaded, this, [this] { dialog_ = nullptr; });
     }
     dialog_->show();
     dialog_->raise();
     dialog_->activateWindow();
-    erm = 2;
-    setStatus(QStringLiteral("Changing folder"));
+    erm_ = FolderWindowMode::ChangingFolder;
+    setStatus(tr("Changing folder"));
     catalogue_.order().setTitleListShown(false);
 }
 
@@ -84,12 +97,16 @@ void Form1::takeFolder(const QString& path, const std::string& fileName) {
     controls_.File1->bind(fileName);
     controls_.Text2->setText(path);
     controls_.Label4->setText(
-        QStringLiteral("There are %1 files in this folder").arg(controls_.File1->rowCount()));
+        tr("There are %1 files in this folder").arg(controls_.File1->rowCount()));
     controls_.Label1->increment();
 }
 
 void Form1::setStatus(const QString& text) {
     progressDisplay_.setStatus(text);
+}
+
+void Form1::folderWindowCancelled() {
+    erm_ = FolderWindowMode::Cancelled;
 }
 
 // The frame's close control ends the program like "Exit", folder window
@@ -99,15 +116,24 @@ void Form1::closeEvent(QCloseEvent* event) {
     ExitProgram();
 }
 
-void Form1::Form_Load() {
-    controls_.Text2->setText(fromFileName(catalogue_.folderPath()));
+void Form1::Form_Load(const std::optional<std::string>& folder) {
+    if (!(folder && loadFolder(*folder))) {
+        loadFolder(catalogue_.folderPath());
+    }
+}
+
+// Shows and binds the start folder; one that cannot be listed is named in
+// a message and the lists stay empty.
+bool Form1::loadFolder(const std::string& folder) {
+    controls_.Text2->setText(fromFileName(folder));
     try {
-        controls_.File1->bind(toFileName(controls_.Text2->text()));
+        controls_.File1->bind(folder);
     } catch (const CatalogueError& error) {
         showFailure(this, error);
-        return;
+        return false;
     }
     controls_.Label1->increment();
+    return true;
 }
 
 void Form1::Label1_Change() {
@@ -155,7 +181,7 @@ void Form1::Command5_Click() {
 
 void Form1::reportMove(MoveResult result) {
     if (result == MoveResult::NothingSelected) {
-        QMessageBox::critical(this, QStringLiteral("Error"), QStringLiteral("Please select an item to move"));
+        QMessageBox::critical(this, tr("Error"), tr("Please select an item to move"));
     }
 }
 

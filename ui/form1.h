@@ -2,6 +2,7 @@
 
 #include "catalogue.h"
 #include "catalogue_observer.h"
+#include "folder_window_host.h"
 #include "form1_controls.h"
 #include "list_mirror.h"
 #include "progress_display.h"
@@ -17,15 +18,15 @@ class Dialog;
 
 // The main window, "Quillmere": the folder, the order of preference and the
 // buttons that start every action. It owns the catalogue and mirrors it.
-class Form1 : public QWidget, private CatalogueObserver {
+class Form1 : public QWidget, public FolderWindowHost, private CatalogueObserver {
     Q_OBJECT
 
 public:
-    Form1();
+    // Starts on folder when one is given and can be listed; otherwise, after
+    // saying why, on the start folder.
+    explicit Form1(const std::optional<std::string>& folder = std::nullopt);
 
-    // The folder window's mode flag: unset until the first "Change", 2 once
-    // the window was opened to change the folder, 0 after its Cancel.
-    std::optional<int> erm;
+    FolderWindowMode erm() const override;
 
     // The header line, title and directory entry read or built last.
     QString Text3() const;
@@ -37,17 +38,16 @@ public:
     // Ends the program at once: nothing more runs, nothing is written.
     void ExitProgram();
 
-    // Binds the folder fileName, shows its path and file count, and
-    // refreshes the lists. Throws CatalogueError, changing nothing, when the
-    // folder cannot be listed.
-    void takeFolder(const QString& path, const std::string& fileName);
-    void setStatus(const QString& text);
+    void takeFolder(const QString& path, const std::string& fileName) override;
+    void setStatus(const QString& text) override;
+    void folderWindowCancelled() override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void Form_Load();
+    void Form_Load(const std::optional<std::string>& folder);
+    bool loadFolder(const std::string& folder);
     void Label1_Change();
     void Command3_Click();
     void Command6_Click();
@@ -68,6 +68,7 @@ private:
     ListMirror lists_;
     ProgressDisplay progressDisplay_;
     Dialog* dialog_ = nullptr;
+    FolderWindowMode erm_ = FolderWindowMode::Unset;
     bool building_ = false;
     QElapsedTimer paintClock_;
 };

@@ -3,6 +3,7 @@
 #include "progress_figures.h"
 #include "twips.h"
 
+#include <QAccessible>
 #include <QFrame>
 #include <QLabel>
 #include <QLocale>
@@ -49,15 +50,26 @@ void ProgressDisplay::release() {
     held_ = false;
 }
 
+// Assistive technology reads the status out as it changes, and the
+// percentage as the progress bar's value.
 void ProgressDisplay::apply() {
-    status_.setText(statusText_);
+    if (status_.text() != statusText_) {
+        status_.setText(statusText_);
+        QAccessibleEvent statusRead(&status_, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&statusRead);
+    }
     if (!progressDue_) {
         return;
     }
     progressDue_ = false;
     const auto fullWidth = static_cast<float>(twipsFromPixels(outline_.width()));
     fill_.resize(roundedPixelsFromTwips(progressBarWidth(fullWidth, done_, total_)), fill_.height());
-    percentage_.setText(percentageText(done_, total_, QLocale().decimalPoint()));
+    const QString percentage = percentageText(done_, total_, QLocale().decimalPoint());
+    if (percentage_.text() != percentage) {
+        percentage_.setText(percentage);
+        QAccessibleValueChangeEvent valueRead(fill_.parentWidget(), 100.0 * done_ / total_);
+        QAccessible::updateAccessibility(&valueRead);
+    }
 }
 
 }  // namespace quillmere

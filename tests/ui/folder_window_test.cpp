@@ -1,6 +1,6 @@
 // The folder window: what it opens on, what its OK, Cancel and close control
-// hand back to the main window, typed paths that name no listable folder,
-// and the main window's buttons pressed while it is open.
+// hand back to the main window in each mode, typed paths, and the main
+// window's buttons pressed while it is open.
 
 #include "ui_driver.h"
 
@@ -11,17 +11,27 @@
 #include <unistd.h>
 
 using namespace quillmere::testing;
+using quillmere::FolderWindowMode;
 
 namespace {
 
 // What the folder window may change in the main window.
 QStringList mainState(const UiDriver& ui) {
-    return QStringList{ui.text("Text2"), ui.text("Label4"), ui.text("Label1")} + ui.rows("List2");
+    return QStringList{ui.text(f::Text2), ui.text(f::Label4), ui.text(f::Label1)} + ui.rows(f::List2);
 }
 
+// Records what the folder window asks of the main window.
+struct RecordingHost : quillmere::FolderWindowHost {
+    FolderWindowMode mode;
+    QStringList calls;
+    FolderWindowMode erm() const override { return mode; }
+    void takeFolder(const QString& path, const std::string&) override { calls.append(u"folder "_s + path); }
+    void setStatus(const QString& text) override { calls.append(u"status "_s + text); }
+    void folderWindowCancelled() override { calls.append(u"cancelled"_s); }
+};
+
 // Root lists any folder whatever its bits: the current row runs again,
-// alone, as the unprivileged user "nobody", where its PASS line is required,
-// as a skip would prove nothing.
+// alone, as the unprivileged user "nobody", from a copy that user can reach.
 void runThisRowAsNobody() {
     const QString setpriv = QStandardPaths::findExecutable(u"setpriv"_s);
     const QStringList asNobody{"--reuid=65534", "--regid=65534", "--clear-groups"};
@@ -30,14 +40,11 @@ void runThisRowAsNobody() {
     }
     const QString function = QString::fromLatin1(QTest::currentTestFunction());
     const QString row = QString::fromLatin1(QTest::currentDataTag());
-    // The build folder may lie where that user cannot reach: run a copy.
     const QTemporaryDir copyFolder;
-    const auto everyone = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
-                          QFileDevice::ReadGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther |
-                          QFileDevice::ExeOther;
     const QString copy = copyFolder.filePath(u"test"_s);
-    QVERIFY(QFile::copy(QCoreApplication::applicationFilePath(), copy));
-    QVERIFY(QFile::setPermissions(copyFolder.path(), everyone) && QFile::setPermissions(copy, everyone));
+    const auto everyone = QFileDevice::Permissions(0x7755);  // rwx for the owner, r-x for the rest
+    QVERIFY(QFile::copy(QCoreApplication::applicationFilePath(), copy) &&
+            QFile::setPermissions(copyFolder.path(), everyone) && QFile::setPermissions(copy, everyone));
     QProcess child;
     child.setProcessChannelMode(QProcess::MergedChannels);
     child.setWorkingDirectory(copyFolder.path());
@@ -50,94 +57,71 @@ void runThisRowAsNobody() {
 
 }  // namespace
 
+Q_DECLARE_METATYPE(FolderWindowMode)
+
 class FolderWindowTest : public QObject {
     Q_OBJECT
 
 private slots:
-    // "Change" shows one window, loaded on the working folder once; OK only
-    // hides it, and every OK lists the folder anew.
-    void keepsItsStateAndRefreshesOnEveryOk() {
-        UiDriver ui;
-        ui.click("Command2");
-        const QWidget* dialog = ui.shownDialog();
-        QCOMPARE(ui.text("Text1"), ui.path());
-        const QString drive = ui.get<QComboBox>("Drive1")->currentText();
-        ui.clickFolder(u"Empty"_s, 2);
-        ui.typeIntoText1(u"."_s);
-        ui.click("Command2");
-        ui.click("Command2");
-        QCOMPARE(ui.dialogs().size(), 1);
-        QCOMPARE(ui.text("Text1"), u"."_s);
-        QCOMPARE(ui.text("status"), u"Changing folder"_s);
-        ui.click("OKButton");
-        QVERIFY(dialog->isHidden());
-        QCOMPARE(ui.text("Text2"), u"."_s);
-        QCOMPARE(ui.text("Label1"), u"2"_s);
-        ui.clickRow("List2", 1);
-        ui.click("Command1");
-        QCOMPARE(ui.rows("List2"), (QStringList{"B.000", "A.000", "C.000"}));
-
-        ui.click("Command2");
-        QCOMPARE(ui.shownDialog(), dialog);
-        QCOMPARE(ui.text("Text1"), u"."_s);
-        QCOMPARE(ui.get<QTreeWidget>("Dir1")->currentItem()->text(0), u"Empty"_s);
-        QCOMPARE(ui.get<QComboBox>("Drive1")->currentText(), drive);
-        ui.click("OKButton");
-        QCOMPARE(ui.text("Label1"), u"3"_s);
-        QCOMPARE(ui.rows("List2"), kFiles);
-        QCOMPARE(ui.row("List2"), -1);
+    // OK applies the folder only when the window was opened to change it.
+    void appliesTheFolderOnlyWhenChanging_data() {
+        QTest::addColumn<FolderWindowMode>("mode");
+        QTest::addColumn<bool>("applied");
+        QTest::newRow("unset") << FolderWindowMode::Unset << false;
+        QTest::newRow("changing the folder") << FolderWindowMode::ChangingFolder << true;
+        QTest::newRow("cancelled") << FolderWindowMode::Cancelled << false;
     }
 
-    void reloadsAfterCancel_data() {
-        QTest::addColumn<bool>("throughFrame");
-        QTest::addColumn<int>("erm");
-        QTest::newRow("Cancel") << false << 0;
-        QTest::newRow("the frame's close control") << true << 2;
+    void appliesTheFolderOnlyWhenChanging() {
+        QFETCH(FolderWindowMode, mode);
+        QFETCH(bool, applied);
+        QWidget mainWindow;
+        RecordingHost host;
+        host.mode = mode;
+        quillmere::Dialog dialog(mainWindow, host);
+        dialog.show();
+        const QString path = dialog.findChild<QLineEdit*>(QLatin1String(d::Text1))->text();
+        QTest::mouseClick(dialog.findChild<QPushButton*>(QLatin1String(d::OKButton)), Qt::LeftButton);
+        QCOMPARE(host.calls, (applied ? QStringList{u"folder "_s + path} : QStringList{}) + QStringList{"status Ready"});
+        QVERIFY(dialog.isHidden());
     }
 
-    void reloadsAfterCancel() {
-        QFETCH(bool, throughFrame);
-        QFETCH(int, erm);
-        UiDriver ui;
-        ui.chooseFolder(ui.path());
-        ui.click("Command2");
-        const QString root = QDir::toNativeSeparators(QDir::rootPath());
-        ui.clickFolder(root, 2);
-        QCOMPARE(ui.text("Text1"), root);  // keeping its separator
-        const QPointer<QWidget> closed = ui.shownDialog();
-        throughFrame ? void(closed->close()) : ui.click("CancelButton");
-        QCOMPARE(ui.form.erm, erm);
-        QCOMPARE(ui.text("Text2"), ui.path());
-        QCOMPARE(ui.text("status"), u"Changing folder"_s);
-
-        // Pressed before the closed window is deleted, "Change" makes one anew.
-        ui.click("Command2");
-        ui.click("Command2");
-        QTRY_VERIFY(closed.isNull());
-        QCOMPARE(ui.dialogs().size(), 1);
-        QCOMPARE(ui.text("Text1"), ui.path());
+    // "Change" shows one window, loaded on the working folder. OK hands the
+    // folder over, refreshing the lists, and keeps the window for the next
+    // "Change"; Cancel and the frame's close control discard it.
+    void closes_data() {
+        QTest::addColumn<QByteArray>("closedBy");
+        QTest::addColumn<FolderWindowMode>("erm");
+        const QByteArray ok = d::OKButton, cancel = d::CancelButton;
+        QTest::newRow("OK") << ok << FolderWindowMode::ChangingFolder;
+        QTest::newRow("Cancel") << cancel << FolderWindowMode::Cancelled;
+        QTest::newRow("the frame's close control") << QByteArray() << FolderWindowMode::ChangingFolder;
     }
 
-    // Relative, the root with its one separator, a folder with trailing ones.
-    void takesTypedPathsUnchanged() {
-        UiDriver ui;
-        ui.chooseFolder(u"Empty"_s);
-        QCOMPARE(ui.text("Text2"), u"Empty"_s);
-        QCOMPARE(ui.rows("List2"), QStringList{});
-        QCOMPARE(ui.text("Label4"), u"There are 0 files in this folder"_s);
-        ui.click("Command5");  // nothing to move: no message
-
-        const QString root = QDir::toNativeSeparators(QDir::rootPath());
-        ui.chooseFolder(root);
-        QCOMPARE(ui.text("Text2"), root);
-
-        const QString typed = ui.path() + u"//"_s;
-        ui.chooseFolder(typed);
-        QCOMPARE(ui.text("Text2"), typed);
-        QCOMPARE(ui.rows("List2"), kFiles);
-        ui.click("Command3");
-        QCOMPARE(directoryFiles(ui.path()), kBuilt);
-        QCOMPARE(ui.texts, QStringList{});
+    void closes() {
+        QFETCH(QByteArray, closedBy);
+        QFETCH(FolderWindowMode, erm);
+        UiDriver ui(u""_s);
+        ui.clickRow(f::List2, 1);
+        ui.click(f::Command1);  // an order that only a refresh loses
+        ui.click(f::Command2);
+        const QPointer<QWidget> first = ui.shownDialog();
+        QCOMPARE(ui.text(d::Text1), ui.path());
+        ui.clickFolder(u"Empty"_s, true);
+        ui.click(f::Command2);
+        QCOMPARE(ui.form->findChildren<quillmere::Dialog*>().size(), 1);
+        closedBy.isEmpty() ? void(first->close()) : ui.click(closedBy);
+        QCOMPARE(ui.form->erm(), erm);
+        const bool ok = closedBy == d::OKButton;
+        const QString folder = ok ? ui.path(u"Empty"_s) : ui.path();
+        QCOMPARE((QStringList{ui.text(f::Text2), ui.text(f::status), ui.text(f::Label1)}),
+                 (QStringList{folder, ok ? "Ready" : "Changing folder", ok ? "2" : "1"}));
+        QCOMPARE(ui.rows(f::List2), ok ? QStringList() : QStringList({"B.000", "A.000", "C.000"}));
+        // Pressed before a closed window is deleted, "Change" makes one anew.
+        ui.click(f::Command2);
+        QTRY_VERIFY(ok == !first.isNull());
+        QCOMPARE(ui.text(d::Text1), folder);
+        QCOMPARE(ui.get<QTreeWidget>(d::Dir1)->currentItem()->text(0), QFileInfo(folder).fileName());
     }
 
     void refusesATypedPath_data() {
@@ -155,28 +139,25 @@ private slots:
         if (locked && ::geteuid() == 0) {
             return runThisRowAsNobody();
         }
-        UiDriver ui;
+        UiDriver ui(u""_s);
         const QString path = ui.path(name);
         if (locked) {
-            QVERIFY(QDir().mkdir(path));
-            QVERIFY(QFile::setPermissions(path, {}));
+            QVERIFY(QDir().mkdir(path) && QFile::setPermissions(path, {}));
             std::error_code error;
             const std::filesystem::directory_iterator listing(QFile::encodeName(path).toStdString(), error);
             QVERIFY2(error, "The current user still lists the folder: the case would prove nothing.");
         }
-        ui.chooseFolder(ui.path());
         const QStringList before = mainState(ui);
         ui.chooseFolder(path);
         QCOMPARE(ui.texts, QStringList{u"Cannot list the folder \"%1\": %2."_s.arg(path, cause)});
         QCOMPARE(mainState(ui), before);
-        QCOMPARE(ui.text("status"), u"Changing folder"_s);
-        QCOMPARE(ui.text("Text1"), path);  // the window still shown, on the path
-
+        QCOMPARE(ui.text(f::status), u"Changing folder"_s);
         // The user corrects the path in the window left open.
         ui.typeIntoText1(ui.path(u"Empty"_s));
-        ui.click("OKButton");
-        QCOMPARE(ui.text("Label4"), u"There are 0 files in this folder"_s);
-        QCOMPARE(ui.text("status"), u"Ready"_s);
+        ui.click(d::OKButton);
+        QCOMPARE(ui.text(f::Label4), u"There are 0 files in this folder"_s);
+        QCOMPARE(ui.text(f::status), u"Ready"_s);
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
     // A subfolder double-clicked in the tree: one whose name is not valid
@@ -217,45 +198,43 @@ private slots:
     }
 
     void actsWhileTheWindowIsOpen_data() {
-        QTest::addColumn<QString>("button");
+        QTest::addColumn<QByteArray>("button");
         QTest::addColumn<int>("clickedRow");
         QTest::addColumn<QStringList>("rows");  // of List2, then of List1
         QTest::addColumn<QStringList>("messages");
         QTest::addColumn<QByteArrayList>("directory");
         const QStringList none;
-        QTest::newRow("Create DIR") << "Command3" << -1 << kFiles << none << kBuilt;
-        QTest::newRow("Get Names") << "Command6" << -1 << kFiles + kTitles << none << kEarlier;
-        QTest::newRow("up") << "Command1" << 1 << QStringList{"B.000", "A.000", "C.000"} << none << kEarlier;
+        const QByteArray up = f::Command1, down = f::Command5, getNames = f::Command6, createDir = f::Command3;
+        QTest::newRow("Create DIR") << createDir << -1 << kFiles << none << kBuilt;
+        QTest::newRow("Get Names") << getNames << -1 << kFiles + kTitles << none << kEarlier;
+        QTest::newRow("up") << up << 1 << QStringList{"B.000", "A.000", "C.000"} << none << kEarlier;
         QTest::newRow("down, nothing selected")
-            << "Command5" << -1 << kFiles << QStringList{"Please select an item to move"} << kEarlier;
+            << down << -1 << kFiles << QStringList{"Please select an item to move"} << kEarlier;
     }
 
     void actsWhileTheWindowIsOpen() {
-        QFETCH(QString, button);
+        QFETCH(QByteArray, button);
         QFETCH(int, clickedRow);
         QFETCH(QStringList, rows);
         QFETCH(QStringList, messages);
         QFETCH(QByteArrayList, directory);
-        UiDriver ui;
-        ui.chooseFolder(ui.path());
-        ui.click("Command2");
+        UiDriver ui(u""_s);
+        const QStringList before = entries(ui.path());
+        ui.click(f::Command2);
         const QWidget* dialog = ui.shownDialog();
         if (clickedRow >= 0) {
-            ui.clickRow("List2", clickedRow);
+            ui.clickRow(f::List2, clickedRow);
         }
         ui.click(button);
-        QCOMPARE(ui.rows("List2") + ui.rows("List1"), rows);
+        QCOMPARE(ui.rows(f::List2) + ui.rows(f::List1), rows);
         QCOMPARE(ui.texts, messages);
         QCOMPARE(directoryFiles(ui.path()), directory);
-        QCOMPARE(entries(ui.path()), kEntries);
-
+        QCOMPARE(entries(ui.path()), before);
         // The same window stays open and still hands over its folder.
         QCOMPARE(ui.shownDialog(), dialog);
-        ui.click("OKButton");
-        QCOMPARE(ui.text("status"), u"Ready"_s);
-        QCOMPARE(ui.rows("List2"), kFiles);
-        ui.click("Command3");
-        QCOMPARE(directoryFiles(ui.path()), kBuilt);
+        ui.click(d::OKButton);
+        QCOMPARE(ui.text(f::status), u"Ready"_s);
+        QCOMPARE(ui.rows(f::List2), kFiles);
     }
 };
 

@@ -1,0 +1,146 @@
+#include "accessibility.h"
+
+#include "arrow_button.h"
+#include "control_names.h"
+#include "dialog.h"
+#include "dialog_controls.h"
+#include "directory_text_field.h"
+#include "folder_tree.h"
+#include "form1.h"
+#include "form1_controls.h"
+#include "progress_area.h"
+
+#include <QAccessibleValueInterface>
+#include <QAccessibleWidget>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QLocale>
+#include <QPushButton>
+
+namespace quillmere {
+namespace {
+
+class ProgressBarInterface : public QAccessibleWidget, public QAccessibleValueInterface {
+public:
+    explicit ProgressBarInterface(QWidget* area) : QAccessibleWidget(area, QAccessible::ProgressBar) {}
+
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        return type == QAccessible::ValueInterface ? static_cast<QAccessibleValueInterface*>(this)
+                                                   : QAccessibleWidget::interface_cast(type);
+    }
+    // The fill, outline and percentage are drawing, not controls of their own.
+    int childCount() const override { return 0; }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    QString text(QAccessible::Text kind) const override {
+        return kind == QAccessible::Value ? percentage() : QAccessibleWidget::text(kind);
+    }
+
+    QVariant currentValue() const override { return QLocale().toDouble(percentage().chopped(1)); }
+    void setCurrentValue(const QVariant&) override {}
+    QVariant maximumValue() const override { return 100.0; }
+    QVariant minimumValue() const override { return 0.0; }
+    QVariant minimumStepSize() const override { return 0.0; }
+
+private:
+    QString percentage() const {
+        const auto* label = widget()->findChild<QLabel*>(QLatin1String(form1_names::Label3));
+        return label ? label->text() : QString();
+    }
+};
+
+// Read out whenever its text changes, as a status bar is.
+class StatusInterface : public QAccessibleWidget {
+public:
+    explicit StatusInterface(QLabel* status) : QAccessibleWidget(status, QAccessible::StatusBar) {}
+
+    QString text(QAccessible::Text kind) const override {
+        return kind == QAccessible::Name ? static_cast<const QLabel*>(widget())->text()
+                                         : QAccessibleWidget::text(kind);
+    }
+};
+
+// Qt names a drop-down list on Unix after its current text; this one is
+// named for what it chooses, with the drive as its value.
+class DriveListInterface : public QAccessibleWidget {
+public:
+    explicit DriveListInterface(QComboBox* list) : QAccessibleWidget(list, QAccessible::ComboBox) {}
+
+    QString text(QAccessible::Text kind) const override {
+        return kind == QAccessible::Value ? static_cast<const QComboBox*>(widget())->currentText()
+                                          : QAccessibleWidget::text(kind);
+    }
+};
+
+class OffScreenFieldInterface : public QAccessibleWidget {
+public:
+    explicit OffScreenFieldInterface(QWidget* field) : QAccessibleWidget(field, QAccessible::EditableText) {}
+
+    QAccessible::State state() const override {
+        QAccessible::State state = QAccessibleWidget::state();
+        const QWidget* field = widget();
+        const QRect inWindow(field->mapTo(field->window(), QPoint(0, 0)), field->size());
+        if (!field->window()->rect().intersects(inWindow)) {
+            state.offscreen = true;
+            state.invisible = true;
+        }
+        return state;
+    }
+};
+
+QAccessibleInterface* interfaceFor(const QString& className, QObject* object) {
+    // A plain widget, yet the program's main window.
+    if (className == QLatin1String("quillmere::Form1")) {
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+    }
+    if (className == QLatin1String("quillmere::ProgressArea")) {
+        return new ProgressBarInterface(static_cast<QWidget*>(object));
+    }
+    if (className == QLatin1String("quillmere::DirectoryTextField")) {
+        return new OffScreenFieldInterface(static_cast<QWidget*>(object));
+    }
+    if (className == QLatin1String("QLabel") && object->objectName() == QLatin1String(form1_names::status)) {
+        return new StatusInterface(static_cast<QLabel*>(object));
+    }
+    if (className == QLatin1String("QComboBox") && object->objectName() == QLatin1String(dialog_names::Drive1)) {
+        return new DriveListInterface(static_cast<QComboBox*>(object));
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+void describeForm1Controls(const Form1Controls& c) {
+    c.Text2->setAccessibleName(Form1::tr("Folder"));
+    c.Command2->setAccessibleName(Form1::tr("Change folder"));
+    c.Command3->setAccessibleName(Form1::tr("Create directory"));
+    c.Command3->setAccessibleDescription(Form1::tr("Writes HP39DIR.000 and HP39DIR.CUR into the folder"));
+    c.Command4->setAccessibleName(Form1::tr("Exit"));
+    c.Command1->setAccessibleName(Form1::tr("Move up"));
+    c.Command1->setAccessibleDescription(Form1::tr("Moves the selected file up (Ctrl+Up)"));
+    c.Command5->setAccessibleName(Form1::tr("Move down"));
+    c.Command5->setAccessibleDescription(Form1::tr("Moves the selected file down (Ctrl+Down)"));
+    c.List2->setAccessibleName(Form1::tr("Files in order of preference"));
+    c.List1->setAccessibleName(Form1::tr("Titles in order of preference"));
+    c.Command6->setAccessibleName(Form1::tr("Get names"));
+    c.Command6->setAccessibleDescription(Form1::tr("Shows each file's title in place of its name"));
+    c.progress->parentWidget()->setAccessibleName(Form1::tr("Progress"));
+    c.textt->setAccessibleName(Form1::tr("Directory text"));
+}
+
+void describeDialogControls(const DialogControls& c) {
+    c.Drive1->setAccessibleName(Dialog::tr("Drive"));
+    c.Dir1->setAccessibleName(Dialog::tr("Folders"));
+    c.Dir1->setAccessibleDescription(Dialog::tr("Enter, Space or a double-click makes a folder current"));
+    c.Text1->setAccessibleName(Dialog::tr("Folder path"));
+}
+
+void installAccessibleInterfaces() {
+    static const bool installed = (QAccessible::installFactory(&interfaceFor), true);
+    Q_UNUSED(installed);
+}
+
+}  // namespace quillmere
