@@ -1,4 +1,4 @@
-#include "arguments.h"
+#include "app/arguments.h"
 
 #include <string_view>
 

@@ -1,7 +1,7 @@
-#include "accessibility.h"
-#include "arguments.h"
-#include "form1.h"
-#include "pending_files.h"
+#include "ui/accessibility.h"
+#include "app/arguments.h"
+#include "ui/main_window.h"
+#include "core/pending_files.h"
 
 #include <QApplication>
 #include <QIcon>

@@ -1,8 +1,8 @@
-#include "floors.h"
+#include "bench/floors.h"
 
-#include "directory_files.h"
-#include "folder.h"
-#include "header.h"
+#include "core/directory_files.h"
+#include "core/folder.h"
+#include "core/header.h"
 
 #include <algorithm>
 #include <cctype>

@@ -2,10 +2,10 @@
 //   quillmere-bench            every size, each in a process of its own,
 //                              then a table and the verdict on each target
 //   quillmere-bench N [RUNS]   one size in this process: the lines alone
-#include "floors.h"
-#include "form1.h"
-#include "sample_folder.h"
-#include "window_driver.h"
+#include "bench/floors.h"
+#include "ui/main_window.h"
+#include "bench/sample_folder.h"
+#include "bench/window_driver.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -1,4 +1,4 @@
-#include "sample_folder.h"
+#include "bench/sample_folder.h"
 
 #include <cstdio>
 #include <filesystem>

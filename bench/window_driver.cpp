@@ -1,6 +1,6 @@
-#include "window_driver.h"
+#include "bench/window_driver.h"
 
-#include "form1.h"
+#include "ui/main_window.h"
 
 #include <QApplication>
 #include <QLineEdit>

@@ -1,12 +1,12 @@
-#include "commands.h"
+#include "cli/commands.h"
 
-#include "bounded_file.h"
-#include "catalogue_error.h"
-#include "directory_files.h"
-#include "directory_reader.h"
-#include "folder.h"
-#include "header.h"
-#include "header_file.h"
+#include "core/bounded_file.h"
+#include "core/catalogue_error.h"
+#include "core/directory_files.h"
+#include "core/directory_reader.h"
+#include "core/folder.h"
+#include "core/header.h"
+#include "core/header_file.h"
 
 #include <cstdio>
 #include <filesystem>

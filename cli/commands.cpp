@@ -1,13 +1,13 @@
-#include "commands.h"
+#include "cli/commands.h"
 
-#include "bounded_file.h"
-#include "catalogue.h"
-#include "catalogue_error.h"
-#include "catalogue_observer.h"
-#include "directory_files.h"
-#include "folder.h"
-#include "header.h"
-#include "header_file.h"
+#include "core/bounded_file.h"
+#include "core/catalogue.h"
+#include "core/catalogue_error.h"
+#include "core/catalogue_observer.h"
+#include "core/directory_files.h"
+#include "core/folder.h"
+#include "core/header.h"
+#include "core/header_file.h"
 
 #include <set>
 #include <sstream>

@@ -1,8 +1,8 @@
-#include "commands.h"
-#include "options.h"
+#include "cli/commands.h"
+#include "cli/options.h"
 
-#include "catalogue_error.h"
-#include "pending_files.h"
+#include "core/catalogue_error.h"
+#include "core/pending_files.h"
 
 #include <csignal>
 #include <cstdio>

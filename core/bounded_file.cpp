@@ -1,6 +1,6 @@
-#include "bounded_file.h"
+#include "core/bounded_file.h"
 
-#include "catalogue_error.h"
+#include "core/catalogue_error.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,11 +1,11 @@
-#include "catalogue.h"
+#include "core/catalogue.h"
 
-#include "catalogue_error.h"
-#include "catalogue_observer.h"
-#include "directory_files.h"
-#include "folder.h"
-#include "header.h"
-#include "header_file.h"
+#include "core/catalogue_error.h"
+#include "core/catalogue_observer.h"
+#include "core/directory_files.h"
+#include "core/folder.h"
+#include "core/header.h"
+#include "core/header_file.h"
 
 #include <utility>
 

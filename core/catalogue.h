@@ -1,8 +1,8 @@
 #pragma once
 
-#include "header.h"
-#include "header_file.h"
-#include "preference_order.h"
+#include "core/header.h"
+#include "core/header_file.h"
+#include "core/preference_order.h"
 
 #include <functional>
 #include <string>

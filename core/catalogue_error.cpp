@@ -1,4 +1,4 @@
-#include "catalogue_error.h"
+#include "core/catalogue_error.h"
 
 #include <cctype>
 

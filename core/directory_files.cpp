@@ -1,9 +1,9 @@
-#include "directory_files.h"
+#include "core/directory_files.h"
 
-#include "catalogue_error.h"
-#include "folder.h"
-#include "pending_files.h"
-#include "write_calls.h"
+#include "core/catalogue_error.h"
+#include "core/folder.h"
+#include "core/pending_files.h"
+#include "core/write_calls.h"
 
 #include <cerrno>
 #include <cstdio>

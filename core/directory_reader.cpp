@@ -1,6 +1,6 @@
-#include "directory_reader.h"
+#include "core/directory_reader.h"
 
-#include "directory_files.h"
+#include "core/directory_files.h"
 
 namespace quillmere {
 namespace {

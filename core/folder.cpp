@@ -1,7 +1,7 @@
-#include "folder.h"
+#include "core/folder.h"
 
-#include "catalogue_error.h"
-#include "directory_files.h"
+#include "core/catalogue_error.h"
+#include "core/directory_files.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,4 +1,4 @@
-#include "header.h"
+#include "core/header.h"
 
 #include <cmath>
 #include <string>

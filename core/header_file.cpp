@@ -1,7 +1,7 @@
-#include "header_file.h"
+#include "core/header_file.h"
 
-#include "bounded_file.h"
-#include "catalogue_error.h"
+#include "core/bounded_file.h"
+#include "core/catalogue_error.h"
 
 namespace quillmere {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "header.h"
+#include "core/header.h"
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "pending_files.h"
+#include "core/pending_files.h"
 
 #include <atomic>
 #include <cstdio>

@@ -1,6 +1,6 @@
-#include "preference_order.h"
+#include "core/preference_order.h"
 
-#include "catalogue_observer.h"
+#include "core/catalogue_observer.h"
 
 #include <stdexcept>
 #include <utility>

@@ -1,4 +1,4 @@
-#include "write_calls.h"
+#include "core/write_calls.h"
 
 #include <fcntl.h>
 #include <sys/file.h>

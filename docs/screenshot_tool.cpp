@@ -3,7 +3,7 @@
 // the second title selected, and the window as the X server shows it is
 // saved as a PNG.
 
-#include "form1.h"
+#include "ui/main_window.h"
 
 #include <QApplication>
 #include <QLineEdit>

@@ -1,14 +1,14 @@
-#include "accessibility.h"
+#include "ui/accessibility.h"
 
-#include "arrow_button.h"
-#include "control_names.h"
-#include "dialog.h"
-#include "dialog_controls.h"
-#include "directory_text_field.h"
-#include "folder_tree.h"
-#include "form1.h"
-#include "form1_controls.h"
-#include "progress_area.h"
+#include "ui/arrow_button.h"
+#include "ui/control_names.h"
+#include "ui/folder_window.h"
+#include "ui/folder_window_controls.h"
+#include "ui/directory_text_field.h"
+#include "ui/folder_tree.h"
+#include "ui/main_window.h"
+#include "ui/main_window_controls.h"
+#include "ui/progress_area.h"
 
 #include <QAccessibleValueInterface>
 #include <QAccessibleWidget>

@@ -1,4 +1,4 @@
-#include "arrow_button.h"
+#include "ui/arrow_button.h"
 
 #include <QPainter>
 

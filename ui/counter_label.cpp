@@ -1,4 +1,4 @@
-#include "counter_label.h"
+#include "ui/counter_label.h"
 
 #include <QLocale>
 

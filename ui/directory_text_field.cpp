@@ -1,4 +1,4 @@
-#include "directory_text_field.h"
+#include "ui/directory_text_field.h"
 
 #include <QEvent>
 

@@ -1,7 +1,7 @@
-#include "failure_message.h"
+#include "ui/failure_message.h"
 
-#include "catalogue_error.h"
-#include "local_text.h"
+#include "core/catalogue_error.h"
+#include "ui/local_text.h"
 
 #include <QCoreApplication>
 #include <QMessageBox>

@@ -1,7 +1,7 @@
-#include "file_box.h"
+#include "ui/file_box.h"
 
-#include "catalogue.h"
-#include "local_text.h"
+#include "core/catalogue.h"
+#include "ui/local_text.h"
 
 namespace quillmere {
 

@@ -1,9 +1,9 @@
-#include "folder_tree.h"
+#include "ui/folder_tree.h"
 
-#include "catalogue_error.h"
-#include "failure_message.h"
-#include "folder.h"
-#include "local_text.h"
+#include "core/catalogue_error.h"
+#include "ui/failure_message.h"
+#include "core/folder.h"
+#include "ui/local_text.h"
 
 #include <QDir>
 #include <QKeyEvent>

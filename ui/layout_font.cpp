@@ -1,4 +1,4 @@
-#include "layout_font.h"
+#include "ui/layout_font.h"
 
 #include <QFont>
 #include <QWidget>

@@ -1,8 +1,8 @@
-#include "list_mirror.h"
+#include "ui/list_mirror.h"
 
-#include "catalogue_observer.h"
-#include "local_text.h"
-#include "preference_order.h"
+#include "core/catalogue_observer.h"
+#include "ui/local_text.h"
+#include "core/preference_order.h"
 
 #include <QListWidget>
 #include <QStringList>

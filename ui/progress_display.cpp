@@ -1,7 +1,7 @@
-#include "progress_display.h"
+#include "ui/progress_display.h"
 
-#include "progress_figures.h"
-#include "twips.h"
+#include "ui/progress_figures.h"
+#include "ui/twips.h"
 
 #include <QAccessible>
 #include <QFrame>

@@ -1,4 +1,4 @@
-#include "progress_figures.h"
+#include "ui/progress_figures.h"
 
 #include <charconv>
 

@@ -1,4 +1,4 @@
-#include "temp_folder.h"
+#include "tests/core/temp_folder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "catalogue.h"
-#include "catalogue_error.h"
-#include "catalogue_observer.h"
-#include "temp_folder.h"
+#include "core/catalogue.h"
+#include "core/catalogue_error.h"
+#include "core/catalogue_observer.h"
+#include "tests/core/temp_folder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "catalogue_error.h"
-#include "directory_files.h"
-#include "temp_folder.h"
-#include "write_calls.h"
+#include "core/catalogue_error.h"
+#include "core/directory_files.h"
+#include "tests/core/temp_folder.h"
+#include "core/write_calls.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "folder.h"
-#include "temp_folder.h"
+#include "core/folder.h"
+#include "tests/core/temp_folder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "header.h"
+#include "core/header.h"
 
 #include <gtest/gtest.h>
 

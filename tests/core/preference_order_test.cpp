@@ -1,4 +1,4 @@
-#include "preference_order.h"
+#include "core/preference_order.h"
 
 #include <gtest/gtest.h>
 

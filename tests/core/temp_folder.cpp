@@ -1,7 +1,7 @@
-#include "temp_folder.h"
+#include "tests/core/temp_folder.h"
 
-#include "bounded_file.h"
-#include "catalogue_error.h"
+#include "core/bounded_file.h"
+#include "core/catalogue_error.h"
 
 #include <algorithm>
 #include <cstdlib>

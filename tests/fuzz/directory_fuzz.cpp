@@ -2,10 +2,10 @@
 // directory build either fails with a message or writes a directory whose
 // entries read back one per file, with the companion file intact. The input
 // is also read as a directory file, which must never crash.
-#include "catalogue.h"
-#include "catalogue_error.h"
-#include "directory_files.h"
-#include "directory_reader.h"
+#include "core/catalogue.h"
+#include "core/catalogue_error.h"
+#include "core/directory_files.h"
+#include "core/directory_reader.h"
 
 #include <cstdint>
 #include <cstdlib>

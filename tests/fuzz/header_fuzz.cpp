@@ -1,8 +1,8 @@
 // Any first bytes of a file: the header parse must not crash, and the entry
 // it gives must read back from a directory as exactly the fields put in.
-#include "directory_files.h"
-#include "directory_reader.h"
-#include "header.h"
+#include "core/directory_files.h"
+#include "core/directory_reader.h"
+#include "core/header.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -2,7 +2,7 @@
 // hand back to the main window in each mode, typed paths, and the main
 // window's buttons pressed while it is open.
 
-#include "ui_driver.h"
+#include "tests/ui/ui_driver.h"
 
 #include <filesystem>
 

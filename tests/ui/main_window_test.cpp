@@ -2,7 +2,7 @@
 // the keyboard, the moves and the paired lists, a build through to the bytes
 // of the directory files, and files that change after being listed.
 
-#include "ui_driver.h"
+#include "tests/ui/ui_driver.h"
 
 #include <sys/stat.h>
 

@@ -2,7 +2,7 @@
 // shares do not divide exactly: there single- and double-precision steps
 // differ, and a percentage cut to whole numbers or to single precision shows.
 
-#include "progress_figures.h"
+#include "ui/progress_figures.h"
 
 #include <QtTest>
 

@@ -4,10 +4,10 @@
 // driven by its controls' names as a user drives it, message boxes recorded
 // and closed as they open, and the files read byte for byte.
 
-#include "control_names.h"
-#include "dialog.h"
-#include "form1.h"
-#include "local_text.h"
+#include "ui/control_names.h"
+#include "ui/folder_window.h"
+#include "ui/main_window.h"
+#include "ui/local_text.h"
 
 #include <QtTest>
 #include <QtWidgets>

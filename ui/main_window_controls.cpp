@@ -1,14 +1,14 @@
-#include "form1_controls.h"
+#include "ui/main_window_controls.h"
 
-#include "arrow_button.h"
-#include "control_names.h"
-#include "counter_label.h"
-#include "directory_text_field.h"
-#include "file_box.h"
-#include "form1.h"
-#include "placed_control.h"
-#include "progress_area.h"
-#include "twips.h"
+#include "ui/arrow_button.h"
+#include "ui/control_names.h"
+#include "ui/counter_label.h"
+#include "ui/directory_text_field.h"
+#include "ui/file_box.h"
+#include "ui/main_window.h"
+#include "ui/placed_control.h"
+#include "ui/progress_area.h"
+#include "ui/twips.h"
 
 #include <QFrame>
 #include <QGroupBox>

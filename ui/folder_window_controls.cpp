@@ -1,10 +1,10 @@
-#include "dialog_controls.h"
+#include "ui/folder_window_controls.h"
 
-#include "control_names.h"
-#include "dialog.h"
-#include "folder_tree.h"
-#include "placed_control.h"
-#include "twips.h"
+#include "ui/control_names.h"
+#include "ui/folder_window.h"
+#include "ui/folder_tree.h"
+#include "ui/placed_control.h"
+#include "ui/twips.h"
 
 #include <QComboBox>
 #include <QGroupBox>

@@ -1,14 +1,14 @@
-#include "dialog.h"
+#include "ui/folder_window.h"
 
-#include "accessibility.h"
-#include "catalogue_error.h"
-#include "control_names.h"
-#include "drives.h"
-#include "failure_message.h"
-#include "folder_tree.h"
-#include "layout_font.h"
-#include "local_text.h"
-#include "twips.h"
+#include "ui/accessibility.h"
+#include "core/catalogue_error.h"
+#include "ui/control_names.h"
+#include "ui/drives.h"
+#include "ui/failure_message.h"
+#include "ui/folder_tree.h"
+#include "ui/layout_font.h"
+#include "ui/local_text.h"
+#include "ui/twips.h"
 
 #include <QCloseEvent>
 #include <QComboBox>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "dialog_controls.h"
-#include "folder_window_host.h"
+#include "ui/folder_window_controls.h"
+#include "ui/folder_window_host.h"
 
 #include <QDialog>
 

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "catalogue.h"
-#include "catalogue_observer.h"
-#include "folder_window_host.h"
-#include "form1_controls.h"
-#include "list_mirror.h"
-#include "progress_display.h"
+#include "core/catalogue.h"
+#include "core/catalogue_observer.h"
+#include "ui/folder_window_host.h"
+#include "ui/main_window_controls.h"
+#include "ui/list_mirror.h"
+#include "ui/progress_display.h"
 
 #include <QElapsedTimer>
 #include <QWidget>
