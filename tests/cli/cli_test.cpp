@@ -1,4 +1,4 @@
-#include "tests/core/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,8 @@
 #include "core/catalogue.h"
 #include "core/catalogue_error.h"
 #include "core/catalogue_observer.h"
-#include "tests/core/temp_folder.h"
+#include "tests/support/failure.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -34,15 +35,6 @@ Catalogue catalogueOn(const TempFolder& folder) {
     catalogue.bindFolder(folder.path());
     catalogue.RefreshLists();
     return catalogue;
-}
-
-std::string failureOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const CatalogueError& error) {
-        return error.what();
-    }
-    return "no failure";
 }
 
 TEST(Catalogue, BuildsTheDirectoryLastRowFirst) {

@@ -1,6 +1,7 @@
 #include "core/catalogue_error.h"
 #include "core/directory_files.h"
-#include "tests/core/temp_folder.h"
+#include "tests/support/failure.h"
+#include "tests/support/temp_folder.h"
 #include "core/write_calls.h"
 
 #include <gtest/gtest.h>
@@ -20,15 +21,6 @@ namespace {
 
 const std::string kCur = "HP39AscA A 11 HP39DIR.0004 Root";
 using Names = std::vector<std::string>;
-
-std::string failureOf(const std::function<void()>& write) {
-    try {
-        write();
-    } catch (const CatalogueError& error) {
-        return error.what();
-    }
-    return "no failure";
-}
 
 // The failure of a write run by the user "nobody", in a child process.
 std::string failureAsNobody(const std::function<void()>& write, const std::string& expected) {

@@ -1,5 +1,5 @@
 #include "core/folder.h"
-#include "tests/core/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
