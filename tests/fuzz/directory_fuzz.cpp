@@ -2,6 +2,7 @@
 // directory build either fails with a message or writes a directory whose
 // entries read back one per file, with the companion file intact. The input
 // is also read as a directory file, which must never crash.
+#include "core/bounded_file.h"
 #include "core/catalogue.h"
 #include "core/catalogue_error.h"
 #include "core/directory_files.h"
@@ -11,7 +12,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -20,11 +20,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string readWhole(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 const fs::path& scratchFolder() {
     static const fs::path folder = [] {
@@ -65,9 +60,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         return 0;
     }
-    const quillmere::DirectoryContents written = quillmere::readDirectory(readWhole(folder / "HP39DIR.000"));
-    if (written.fault || written.records.size() != files ||
-        readWhole(folder / "HP39DIR.CUR") != quillmere::kCurrentFileContent) {
+    const auto bytesOf = [&](const char* name) { return quillmere::readWholeFile((folder / name).string(), name); };
+    const quillmere::DirectoryContents written = quillmere::readDirectory(bytesOf("HP39DIR.000"));
+    if (written.fault || written.records.size() != files || bytesOf("HP39DIR.CUR") != quillmere::kCurrentFileContent) {
         std::abort();
     }
     return 0;

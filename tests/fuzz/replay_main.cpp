@@ -1,10 +1,10 @@
 // Runs a fuzz target over every file of the folders given, so the corpus
 // and every input a fuzzer once found stay regression tests in any build.
+#include "core/bounded_file.h"
+
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <string>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
@@ -13,8 +13,7 @@ int main(int argc, char** argv) {
     int inputs = 0;
     for (int i = 1; i < argc; ++i) {
         for (const auto& entry : std::filesystem::directory_iterator(argv[i])) {
-            std::ifstream in(entry.path(), std::ios::binary);
-            const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+            const std::string bytes = quillmere::readWholeFile(entry.path().string(), "Cannot replay");
             LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
             ++inputs;
         }
