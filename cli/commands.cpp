@@ -8,6 +8,7 @@
 #include "folder.h"
 #include "header.h"
 #include "header_file.h"
+#include "kermit_server.h"
 
 #include <filesystem>
 #include <fstream>
@@ -152,6 +153,20 @@ int checkDirectory(const Options& options, std::ostream& out) {
         out << path << " is sound: " << contents.records.size() << " entries.\n";
     }
     return problems == 0 ? 0 : 1;
+}
+
+int serveFolder(const Options& options, std::ostream& out, std::ostream& err, bool showProgress) {
+    writeDirectory(options, out, err, showProgress);
+    out << std::flush;
+    kermit::serveFolder({options.device, options.speed, options.folder}, [&](const kermit::Transfer& transfer) {
+        if (transfer.sent) {
+            out << "Sent " << transfer.name << " (" << transfer.bytes << " bytes)" << std::endl;
+        } else {
+            err << "quillmere-dir: Refused \"" << transfer.name << "\": it is not a file of \"" << options.folder
+                << "\"." << std::endl;
+        }
+    });
+    return 0;
 }
 
 }  // namespace quillmere::cli
