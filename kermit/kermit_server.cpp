@@ -15,6 +15,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
+
 namespace quillmere::kermit {
 namespace {
 
@@ -107,6 +111,10 @@ pid_t startKermit(const std::string& program, Pipe& script, Pipe& log) {
     if (child != 0) {
         return child;
     }
+#ifdef __linux__
+    // Should this process be killed outright, Kermit must not hold the line on.
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+#endif
     // Standard input from /dev/null: on a terminal Kermit would wait at its
     // prompt after SIGTERM instead of ending. Its chatter is not ours to show.
     const int nothing = ::open("/dev/null", O_RDWR);
