@@ -7,10 +7,13 @@ FUZZ_SECONDS ?= 60
 
 PREFIX ?= /usr/local
 
+# quillmere-dir --serve runs C-Kermit; its tests join it to their clients
+# through a pseudo-terminal pair made by socat.
+KERMIT_PACKAGES := ckermit socat
 # librsvg2-bin renders the icon; desktop-file-utils, appstream and file
 # check the installed files in the tests.
 BUILD_PACKAGES := cmake ninja-build g++ qt6-base-dev libgtest-dev librsvg2-bin \
-                  desktop-file-utils appstream file
+                  desktop-file-utils appstream file $(KERMIT_PACKAGES)
 FUZZ_PACKAGES := cmake ninja-build clang libclang-rt-14-dev
 PACKAGE_PACKAGES := $(BUILD_PACKAGES) dpkg-dev lintian
 

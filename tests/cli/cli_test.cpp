@@ -142,6 +142,9 @@ TEST(CompanionUsage, ExitStatusesAndTexts) {
         {{"a", "--order"}, 2, "quillmere-dir: --order needs a file name"},
         {{"--check", "--dry-run", "a"}, 2, "quillmere-dir: --dry-run and --check cannot be combined"},
         {{"--check", "--order", "o", "a"}, 2, "quillmere-dir: --order has no meaning with --check"},
+        {{"--serve", "d", "--check", "a"}, 2, "quillmere-dir: --serve cannot be combined with --dry-run or --check"},
+        {{"--speed", "9600", "a"}, 2, "quillmere-dir: --speed has no meaning without --serve"},
+        {{"--serve", "d", "--speed", "fast", "a"}, 2, "quillmere-dir: --speed needs a number of baud, not fast"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.firstErrLine);
