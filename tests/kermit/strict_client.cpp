@@ -13,22 +13,13 @@ char tochar(int x) {
     return static_cast<char>(x + 32);
 }
 
-std::string blockCheck(const std::string& bytes, int check) {
+// Block check 1: the sum of the characters folded into six bits.
+char blockCheck(const std::string& bytes) {
     unsigned sum = 0;
     for (const unsigned char c : bytes) {
-        if (check == 1) {
-            sum += c;
-            continue;
-        }
-        sum ^= c;  // CRC-16/KERMIT, low bit first
-        for (int bit = 0; bit < 8; ++bit) {
-            sum = (sum & 1) ? (sum >> 1) ^ 0x8408 : sum >> 1;
-        }
+        sum += c;
     }
-    if (check == 1) {
-        return {tochar((sum + ((sum & 0300) >> 6)) & 077)};
-    }
-    return {tochar((sum >> 12) & 017), tochar((sum >> 6) & 077), tochar(sum & 077)};
+    return tochar((sum + ((sum & 0300) >> 6)) & 077);
 }
 
 bool isControl(unsigned char c) {
@@ -37,8 +28,7 @@ bool isControl(unsigned char c) {
 
 }  // namespace
 
-StrictClient::StrictClient(const std::string& device, int blockCheck)
-    : fd_(::open(device.c_str(), O_RDWR | O_NOCTTY)), blockCheck_(blockCheck) {
+StrictClient::StrictClient(const std::string& device) : fd_(::open(device.c_str(), O_RDWR | O_NOCTTY)) {
     if (fd_ < 0) {
         throw std::runtime_error("cannot open " + device);
     }
@@ -48,16 +38,16 @@ StrictClient::~StrictClient() {
     ::close(fd_);
 }
 
-void StrictClient::send(int seq, char type, const std::string& data, int check) {
-    std::string body{tochar(static_cast<int>(data.size()) + 2 + check), tochar(seq % 64), type};
+void StrictClient::send(int seq, char type, const std::string& data) {
+    std::string body{tochar(static_cast<int>(data.size()) + 3), tochar(seq % 64), type};
     body += data;
-    last_ = '\x01' + body + blockCheck(body, check) + '\r';
+    last_ = '\x01' + body + blockCheck(body) + '\r';
     if (::write(fd_, last_.data(), last_.size()) != static_cast<ssize_t>(last_.size())) {
         throw std::runtime_error("cannot write to the line");
     }
 }
 
-StrictClient::Packet StrictClient::exchange(int check) {
+StrictClient::Packet StrictClient::exchange() {
     std::string pending;
     for (int silences = 0; silences < 10;) {
         const std::size_t mark = pending.find('\x01');
@@ -70,8 +60,8 @@ StrictClient::Packet StrictClient::exchange(int check) {
                         throw std::runtime_error("unprefixed control byte in a packet");
                     }
                 }
-                const std::size_t dataEnd = body.size() - check;
-                if (body.substr(dataEnd) != blockCheck(body.substr(0, dataEnd), check)) {
+                const std::size_t dataEnd = body.size() - 1;
+                if (body[dataEnd] != blockCheck(body.substr(0, dataEnd))) {
                     throw std::runtime_error("wrong block check");
                 }
                 return {(body[1] - 32), body[2], body.substr(3, dataEnd - 3)};
@@ -92,8 +82,8 @@ StrictClient::Packet StrictClient::exchange(int check) {
 }
 
 std::optional<std::string> StrictClient::get(const std::string& name) {
-    send(0, 'R', name, 1);
-    Packet packet = exchange(1);
+    send(0, 'R', name);
+    Packet packet = exchange();
     if (packet.type == 'E') {
         return std::nullopt;
     }
@@ -101,15 +91,14 @@ std::optional<std::string> StrictClient::get(const std::string& name) {
         throw std::runtime_error(std::string("expected S, got ") + packet.type);
     }
     const char prefix = packet.data[5];
-    const int check = blockCheck_;  // C-Kermit sends with the block check its client asks for
     // 94-byte packets, 5 s timeout, no padding, CR, '#', no 8th-bit prefix,
-    // our block check, no repeat counts, no capabilities.
-    send(0, 'Y', std::string("~% @-#N") + static_cast<char>('0' + blockCheck_) + "  ", 1);
+    // block check 1, no repeat counts, no capabilities.
+    send(0, 'Y', "~% @-#N1  ");
     std::string file;
     for (int expected = 1;; expected = (expected + 1) % 64) {
-        packet = exchange(check);
+        packet = exchange();
         while (packet.seq != expected) {
-            packet = exchange(check);
+            packet = exchange();
         }
         for (std::size_t i = 0; packet.type == 'D' && i < packet.data.size(); ++i) {
             unsigned char c = static_cast<unsigned char>(packet.data[i]);
@@ -122,16 +111,9 @@ std::optional<std::string> StrictClient::get(const std::string& name) {
         if (packet.type != 'F' && packet.type != 'D' && packet.type != 'Z' && packet.type != 'B') {
             throw std::runtime_error(std::string("unexpected packet ") + packet.type);
         }
-        send(expected, 'Y', "", check);
+        send(expected, 'Y', "");
         if (packet.type == 'B') {
             return file;
         }
-    }
-}
-
-void StrictClient::finish() {
-    send(0, 'G', "F", 1);
-    if (exchange(1).type != 'Y') {
-        throw std::runtime_error("FINISH not acknowledged");
     }
 }

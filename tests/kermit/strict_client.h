@@ -4,18 +4,17 @@
 #include <string>
 
 // A Kermit client as strict as a calculator: 94-byte packets, window 1, no
-// attribute packets, no system id, block check 1 or 3. It throws on any raw
+// attribute packets, no system id, block check 1. It throws on any raw
 // control byte inside a packet and when the server stops answering.
 class StrictClient {
 public:
-    StrictClient(const std::string& device, int blockCheck);
+    explicit StrictClient(const std::string& device);
     ~StrictClient();
     StrictClient(const StrictClient&) = delete;
     StrictClient& operator=(const StrictClient&) = delete;
 
     // The file's bytes, or nothing when the server answers with an error.
     std::optional<std::string> get(const std::string& name);
-    void finish();
 
 private:
     struct Packet {
@@ -23,11 +22,10 @@ private:
         char type;
         std::string data;
     };
-    void send(int seq, char type, const std::string& data, int check);
+    void send(int seq, char type, const std::string& data);
     // The next packet, resending the last one on each silence.
-    Packet exchange(int check);
+    Packet exchange();
 
     int fd_;
-    int blockCheck_;
     std::string last_;
 };
