@@ -7,13 +7,16 @@ FUZZ_SECONDS ?= 60
 
 PREFIX ?= /usr/local
 
+# quillmere-dir --serve runs C-Kermit; its tests join it to their clients
+# through a pseudo-terminal pair made by socat.
+KERMIT_PACKAGES := ckermit socat
 # librsvg2-bin renders the icon; desktop-file-utils, appstream, file and
 # mandoc check the installed files in the tests; xvfb, xauth, dbus-x11,
 # at-spi2-core and python3-pyatspi let a test read the running window's
 # accessibility tree.
 BUILD_PACKAGES := cmake ninja-build g++ qt6-base-dev libgtest-dev librsvg2-bin \
                   desktop-file-utils appstream file mandoc \
-                  xvfb xauth dbus dbus-x11 at-spi2-core python3-pyatspi
+                  xvfb xauth dbus dbus-x11 at-spi2-core python3-pyatspi $(KERMIT_PACKAGES)
 FUZZ_PACKAGES := cmake ninja-build clang libclang-rt-14-dev
 PACKAGE_PACKAGES := $(BUILD_PACKAGES) dpkg-dev lintian
 

@@ -8,6 +8,7 @@
 #include "core/folder.h"
 #include "core/header.h"
 #include "core/header_file.h"
+#include "kermit/kermit_server.h"
 
 #include <set>
 #include <sstream>
@@ -100,6 +101,21 @@ int printEntries(const Options& options, std::ostream& out) {
     Catalogue catalogue = catalogueFor(options);
     catalogue.readEntriesLastRowFirst([&out](const std::string& fileName, const FileEntry& entry) {
         out << entry.typeLetter << '\t' << fileName << '\t' << entryTitle(entry.typeLetter, entry.title) << '\n';
+    });
+    return 0;
+}
+
+int serveFolder(const Options& options, std::ostream& out, std::ostream& err, bool showProgress) {
+    writeDirectory(options, out, err, showProgress);
+    // The calculator may ask at once: say what was written before serving.
+    out << std::flush;
+    kermit::serveFolder({options.device, options.speed, options.folder}, [&](const kermit::Transfer& transfer) {
+        if (transfer.sent) {
+            out << "Sent " << transfer.name << " (" << transfer.bytes << " bytes)" << std::endl;
+        } else {
+            err << "quillmere-dir: Refused \"" << transfer.name << "\": it is not a file of \"" << options.folder
+                << "\"." << std::endl;
+        }
     });
     return 0;
 }

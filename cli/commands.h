@@ -11,5 +11,8 @@ namespace quillmere::cli {
 int writeDirectory(const Options& options, std::ostream& out, std::ostream& err, bool showProgress);
 int printEntries(const Options& options, std::ostream& out);
 int checkDirectory(const Options& options, std::ostream& out);
+// Writes the directory as writeDirectory does, then serves the folder on
+// options.device until the calculator sends FINISH or a stop signal comes.
+int serveFolder(const Options& options, std::ostream& out, std::ostream& err, bool showProgress);
 
 }  // namespace quillmere::cli

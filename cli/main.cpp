@@ -33,6 +33,8 @@ int runMode(const cli::Options& options) {
         return cli::printEntries(options, std::cout);
     case cli::Mode::Check:
         return cli::checkDirectory(options, std::cout);
+    case cli::Mode::Serve:
+        return cli::serveFolder(options, std::cout, std::cerr, isatty(fileno(stderr)) != 0);
     case cli::Mode::Write:
         return cli::writeDirectory(options, std::cout, std::cerr, isatty(fileno(stderr)) != 0);
     }

@@ -5,6 +5,7 @@ namespace quillmere::cli {
 const char* const kUsage =
     "Usage: quillmere-dir [--order FILE] [--dry-run] FOLDER\n"
     "       quillmere-dir --check FOLDER\n"
+    "       quillmere-dir [--order FILE] --serve DEVICE [--speed BAUD] FOLDER\n"
     "\n"
     "Writes HP39DIR.000 and HP39DIR.CUR into FOLDER for an HP39-series calculator.\n"
     "\n"
@@ -13,19 +14,25 @@ const char* const kUsage =
     "  --dry-run     print the entries (type, file name, title, tab-separated)\n"
     "                instead of writing them\n"
     "  --check       check FOLDER's HP39DIR.000 against the files it lists\n"
+    "  --serve DEVICE\n"
+    "                write the directory, then serve FOLDER to the calculator on\n"
+    "                the serial DEVICE with C-Kermit until it sends FINISH\n"
+    "  --speed BAUD  the serial speed for --serve (9600)\n"
     "  --help        show this text\n"
     "  --version     show the version\n";
 
 Options parseOptions(const std::vector<std::string>& arguments) {
     Options options;
     std::vector<std::string> folders;
+    bool serve = false;
+    bool speedGiven = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         if (argument == "--help") {
-            return Options{Mode::Help, {}, {}};
+            return Options{Mode::Help, {}, {}, {}, {}};
         }
         if (argument == "--version") {
-            return Options{Mode::Version, {}, {}};
+            return Options{Mode::Version, {}, {}, {}, {}};
         }
         if (argument == "--dry-run" || argument == "--check") {
             const Mode mode = argument == "--check" ? Mode::Check : Mode::DryRun;
@@ -38,6 +45,21 @@ Options parseOptions(const std::vector<std::string>& arguments) {
                 throw UsageError("--order needs a file name");
             }
             options.orderFile = arguments[++i];
+        } else if (argument == "--serve" || argument == "--speed") {
+            if (i + 1 == arguments.size()) {
+                throw UsageError(argument + (argument == "--serve" ? " needs a device" : " needs a number"));
+            }
+            const std::string& value = arguments[++i];
+            serve = serve || argument == "--serve";
+            speedGiven = speedGiven || argument == "--speed";
+            if (argument == "--serve") {
+                options.device = value;
+            } else if (value.empty() || value.size() > 7 ||
+                       value.find_first_not_of("0123456789") != std::string::npos) {
+                throw UsageError("--speed needs a number of baud, not " + value);
+            } else {
+                options.speed = std::stoi(value);
+            }
         } else if (argument.size() > 1 && argument.front() == '-') {
             throw UsageError("unknown option " + argument);
         } else {
@@ -49,6 +71,15 @@ Options parseOptions(const std::vector<std::string>& arguments) {
     }
     if (options.mode == Mode::Check && options.orderFile) {
         throw UsageError("--order has no meaning with --check");
+    }
+    if (serve && options.mode != Mode::Write) {
+        throw UsageError("--serve cannot be combined with --dry-run or --check");
+    }
+    if (speedGiven && !serve) {
+        throw UsageError("--speed has no meaning without --serve");
+    }
+    if (serve) {
+        options.mode = Mode::Serve;
     }
     options.folder = folders.front();
     return options;

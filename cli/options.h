@@ -7,12 +7,14 @@
 
 namespace quillmere::cli {
 
-enum class Mode { Write, DryRun, Check, Help, Version };
+enum class Mode { Write, DryRun, Check, Serve, Help, Version };
 
 struct Options {
     Mode mode = Mode::Write;
     std::string folder;
     std::optional<std::string> orderFile;
+    std::string device;  // --serve: the serial device the calculator is on
+    int speed = 9600;
 };
 
 // Words on the command line that do not make a valid call.
