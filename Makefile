@@ -8,9 +8,10 @@ FUZZ_SECONDS ?= 60
 PREFIX ?= /usr/local
 
 # librsvg2-bin renders the icon; desktop-file-utils, appstream and file
-# check the installed files in the tests.
+# check the installed files in the tests; the benchmark times start-up under
+# xvfb, watching for the first window through libxcb1-dev.
 BUILD_PACKAGES := cmake ninja-build g++ qt6-base-dev libgtest-dev librsvg2-bin \
-                  desktop-file-utils appstream file
+                  desktop-file-utils appstream file xvfb libxcb1-dev
 FUZZ_PACKAGES := cmake ninja-build clang libclang-rt-14-dev
 PACKAGE_PACKAGES := $(BUILD_PACKAGES) dpkg-dev lintian
 
