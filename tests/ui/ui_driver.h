@@ -132,19 +132,21 @@ public:
         return field->text();
     }
     QStringList rows(const QString& list) const {
+        const QAbstractItemModel* model = get<QAbstractItemView>(list)->model();
         QStringList texts;
-        for (const QListWidgetItem* item : get<QListWidget>(list)->findItems(u"*"_s, Qt::MatchWildcard)) {
-            texts.append(item->text());
+        for (int row = 0; row < model->rowCount(); ++row) {
+            texts.append(model->index(row, 0).data().toString());
         }
         return texts;
     }
-    int row(const QString& list) const { return get<QListWidget>(list)->currentRow(); }
+    int row(const QString& list) const { return get<QAbstractItemView>(list)->currentIndex().row(); }
 
     void click(const QString& button) const { QTest::mouseClick(get<QAbstractButton>(button), Qt::LeftButton); }
     void clickRow(const QString& list, int row) const {
-        auto* box = get<QListWidget>(list);
-        box->scrollToItem(box->item(row));
-        QTest::mouseClick(box->viewport(), Qt::LeftButton, {}, box->visualItemRect(box->item(row)).center());
+        auto* box = get<QAbstractItemView>(list);
+        const QModelIndex index = box->model()->index(row, 0);
+        box->scrollTo(index);
+        QTest::mouseClick(box->viewport(), Qt::LeftButton, {}, box->visualRect(index).center());
     }
     void typeIntoText1(const QString& text) const {
         auto* text1 = get<QLineEdit>(u"Text1"_s);
