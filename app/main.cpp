@@ -1,20 +1,16 @@
 #include "form1.h"
+#include "window_icon.h"
 
 #include <QApplication>
-#include <QIcon>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillmere"));
     QApplication::setApplicationVersion(QStringLiteral(QUILLMERE_DISPLAY_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.quillmere.Quillmere"));
-    QIcon icon;
-    for (const int size : {16, 32, 48, 64, 128, 256}) {
-        icon.addFile(QStringLiteral(":/icons/%1/io.github.quillmere.Quillmere.png").arg(size));
-    }
-    QApplication::setWindowIcon(icon);
 
     quillmere::Form1 form;
     form.show();
+    setIconOncePainted(form);
     return QApplication::exec();
 }
