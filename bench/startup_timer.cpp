@@ -2,7 +2,6 @@
 
 #include <xcb/xcb.h>
 
-#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -27,15 +26,10 @@ void silence() {
     ::close(null);
 }
 
-// Waits until fd is readable or the deadline passes.
-bool readable(int fd, Clock::time_point deadline, int pollMs) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-    if (left.count() <= 0) {
-        return false;
-    }
+// Waits at most a tenth of a second for fd to become readable.
+bool readableSoon(int fd) {
     pollfd wait{fd, POLLIN, 0};
-    ::poll(&wait, 1, static_cast<int>(std::min<long long>(left.count(), pollMs)));
-    return true;
+    return ::poll(&wait, 1, 100) > 0;
 }
 
 }  // namespace
@@ -59,16 +53,24 @@ StartupTimer::StartupTimer() {
     std::string number;
     const Clock::time_point deadline = Clock::now() + kPatience;
     char c = 0;
-    while (readable(pipe[0], deadline, 1000) && ::read(pipe[0], &c, 1) == 1 && c != '\n') {
+    while (Clock::now() < deadline) {
+        if (!readableSoon(pipe[0])) {
+            continue;
+        }
+        if (::read(pipe[0], &c, 1) != 1 || c == '\n') {
+            break;
+        }
         number += c;
     }
     ::close(pipe[0]);
     if (number.empty()) {
+        stop();
         throw std::runtime_error("Xvfb did not start (apt-get install xvfb)");
     }
     display_ = ":" + number;
     connection_ = xcb_connect(display_.c_str(), nullptr);
     if (xcb_connection_has_error(connection_)) {
+        stop();
         throw std::runtime_error("cannot connect to Xvfb on " + display_);
     }
     root_ = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root;
@@ -80,12 +82,18 @@ StartupTimer::StartupTimer() {
 }
 
 StartupTimer::~StartupTimer() {
+    stop();
+}
+
+void StartupTimer::stop() {
     if (connection_) {
         xcb_disconnect(connection_);
+        connection_ = nullptr;
     }
     if (serverPid_ > 0) {
         ::kill(serverPid_, SIGTERM);
         ::waitpid(serverPid_, nullptr, 0);
+        serverPid_ = -1;
     }
 }
 
@@ -103,26 +111,23 @@ StartupTimer::Launch StartupTimer::launch(const std::string& program) {
         ::_exit(127);
     }
     const Clock::time_point deadline = start + kPatience;
-    bool mapped = false;
     Clock::time_point mappedAt;
-    while (!mapped) {
+    for (bool mapped = false; !mapped;) {
+        if (::waitpid(pid, nullptr, WNOHANG) == pid) {
+            throw std::runtime_error(program + " ended before it showed a window");
+        }
+        if (Clock::now() > deadline) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, nullptr, 0);
+            throw std::runtime_error(program + " showed no window within ten seconds");
+        }
+        readableSoon(xcb_get_file_descriptor(connection_));
         while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
-            if ((event->response_type & 0x7f) == XCB_MAP_NOTIFY && !mapped) {
+            if (!mapped && (event->response_type & 0x7f) == XCB_MAP_NOTIFY) {
                 mapped = true;
                 mappedAt = Clock::now();
             }
             std::free(event);
-        }
-        if (mapped) {
-            break;
-        }
-        if (::waitpid(pid, nullptr, WNOHANG) == pid) {
-            throw std::runtime_error(program + " ended before it showed a window");
-        }
-        if (!readable(xcb_get_file_descriptor(connection_), deadline, 100)) {
-            ::kill(pid, SIGKILL);
-            ::waitpid(pid, nullptr, 0);
-            throw std::runtime_error(program + " showed no window within ten seconds");
         }
     }
     ::kill(pid, SIGKILL);

@@ -22,6 +22,9 @@ public:
     Launch launch(const std::string& program);
 
 private:
+    // Disconnects and ends the server.
+    void stop();
+
     int serverPid_ = -1;
     std::string display_;
     struct xcb_connection_t* connection_ = nullptr;
