@@ -2,9 +2,9 @@
 #include "app/arguments.h"
 #include "ui/main_window.h"
 #include "core/pending_files.h"
+#include "app/window_icon.h"
 
 #include <QApplication>
-#include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -33,11 +33,6 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Quillmere"));
     QApplication::setApplicationVersion(QStringLiteral(QUILLMERE_DISPLAY_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.quillmere.Quillmere"));
-    QIcon icon;
-    for (const int size : {16, 32, 48, 64, 128, 256}) {
-        icon.addFile(QStringLiteral(":/icons/%1/io.github.quillmere.Quillmere.png").arg(size));
-    }
-    QApplication::setWindowIcon(icon);
     // Qt's own texts (the message boxes' buttons) in the user's language.
     QTranslator qtTexts;
     if (qtTexts.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
@@ -50,5 +45,6 @@ int main(int argc, char* argv[]) {
 
     quillmere::Form1 form(arguments.folder);
     form.show();
+    setIconOncePainted(form);
     return QApplication::exec();
 }

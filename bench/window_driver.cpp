@@ -4,7 +4,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QAbstractItemView>
 #include <QPushButton>
 
 #include <stdexcept>
@@ -57,11 +57,11 @@ void WindowDriver::createDirectory() {
 }
 
 void WindowDriver::moveMiddleRowDown() {
-    auto* titles = childNamed<QListWidget>(window_.get(), "List1");
-    titles->setCurrentRow(titles->count() / 2);
+    auto* titles = childNamed<QAbstractItemView>(window_.get(), "List1");
+    titles->setCurrentIndex(titles->model()->index(titles->model()->rowCount() / 2, 0));
     click(window_.get(), "Command5");
 }
 
 int WindowDriver::fileRows() const {
-    return childNamed<QListWidget>(window_.get(), "List2")->count();
+    return childNamed<QAbstractItemView>(window_.get(), "List2")->model()->rowCount();
 }

@@ -10,6 +10,22 @@
 #include <utility>
 
 namespace quillmere {
+namespace {
+
+// Room for the longest entry each file could give. The text is then never
+// copied while it grows, and the pages that its entries do not reach are
+// never touched: it costs the memory of what it holds, once.
+std::size_t directoryTextBound(const std::vector<std::string>& fileNames) {
+    // The type letter, three blanks and two lengths of up to three digits.
+    constexpr std::size_t kEntryFrame = 1 + 3 + 3 + 3;
+    std::size_t bound = kDirectoryHeader.size();
+    for (const std::string& name : fileNames) {
+        bound += kEntryFrame + name.size() + kMaxHeadBytes;
+    }
+    return bound;
+}
+
+}  // namespace
 
 Catalogue::Catalogue(std::string folderPath) : folderPath_(std::move(folderPath)) {}
 
@@ -47,6 +63,7 @@ void Catalogue::GetNames() {
 
 void Catalogue::createDirectory() {
     directoryText_ = kDirectoryHeader;
+    directoryText_.reserve(directoryTextBound(order_.files()));
     setStatus("Creating DIR file");
     readEntriesLastRowFirst([this](const std::string&, const FileEntry& entry) { directoryText_ += entry.bytes; });
     FinallyCreateDIR();

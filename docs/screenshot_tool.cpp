@@ -7,7 +7,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
@@ -38,12 +38,13 @@ int main(int argc, char* argv[]) {
     form.findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QString::fromLocal8Bit(argv[1]));
     click(form, "OKButton");
     click(form, "Command6");
-    auto* titles = form.findChild<QListWidget*>(QStringLiteral("List1"));
-    if (titles->count() < 2) {
+    auto* titles = form.findChild<QListView*>(QStringLiteral("List1"));
+    if (titles->model()->rowCount() < 2) {
         std::fprintf(stderr, "%s: the folder holds fewer than two calculator files\n", argv[0]);
         return 1;
     }
-    QTest::mouseClick(titles->viewport(), Qt::LeftButton, {}, titles->visualItemRect(titles->item(1)).center());
+    QTest::mouseClick(titles->viewport(), Qt::LeftButton, {},
+                      titles->visualRect(titles->model()->index(1, 0)).center());
     // Let the X server draw everything before it is read back.
     QTest::qWait(500);
     const QPixmap shot = form.screen()->grabWindow(form.winId());

@@ -1,5 +1,7 @@
 #include "ui/directory_text_field.h"
 
+#include "ui/local_text.h"
+
 #include <QEvent>
 
 #include <limits>
@@ -11,15 +13,15 @@ DirectoryTextField::DirectoryTextField(const QString& text, QWidget* parent) : Q
     setMaxLength(std::numeric_limits<int>::max());
 }
 
-void DirectoryTextField::showDirectoryText(const QString& text) {
-    waiting_ = text;
+void DirectoryTextField::showDirectoryText(const std::string& text) {
+    waiting_ = &text;
     update();
 }
 
 bool DirectoryTextField::event(QEvent* event) {
     if (waiting_ && (event->type() == QEvent::Paint || event->type() == QEvent::FocusIn)) {
-        setText(*waiting_);
-        waiting_.reset();
+        setText(fromLocal(*waiting_));
+        waiting_ = nullptr;
     }
     return QLineEdit::event(event);
 }

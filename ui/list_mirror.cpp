@@ -4,8 +4,8 @@
 #include "ui/local_text.h"
 #include "core/preference_order.h"
 
-#include <QListWidget>
-#include <QStringList>
+#include <QItemSelectionModel>
+#include <QListView>
 
 namespace quillmere {
 namespace {
@@ -26,32 +26,27 @@ private:
 
 }  // namespace
 
-ListMirror::ListMirror(PreferenceOrder& order, QListWidget& files, QListWidget& titles)
-    : order_(order), files_(files), titles_(titles) {
-    connect(&files_, &QListWidget::itemSelectionChanged, this, [this] { userSelected(ListId::Files); });
-    connect(&titles_, &QListWidget::itemSelectionChanged, this, [this] { userSelected(ListId::Titles); });
+ListMirror::ListMirror(PreferenceOrder& order, QListView& files, QListView& titles)
+    : order_(order),
+      files_(files),
+      titles_(titles),
+      filesModel_(order.files(), fromFileName),
+      titlesModel_(order.titles(), fromLocal) {
+    files_.setModel(&filesModel_);
+    titles_.setModel(&titlesModel_);
+    connect(files_.selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { userSelected(ListId::Files); });
+    connect(titles_.selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { userSelected(ListId::Titles); });
 }
 
 void ListMirror::reset(ListId list) {
-    const std::vector<std::string>& rows = list == ListId::Files ? order_.files() : order_.titles();
-    QStringList texts;
-    texts.reserve(static_cast<qsizetype>(rows.size()));
-    for (const std::string& row : rows) {
-        texts.append(list == ListId::Files ? fromFileName(row) : fromLocal(row));
-    }
     const ApplyingGuard guard(applying_);
-    QListWidget& box = widget(list);
-    box.clear();
-    box.addItems(texts);
+    model(list).reset();
 }
 
 void ListMirror::swap(ListId list, int rowA, int rowB) {
-    QListWidget& box = widget(list);
-    QListWidgetItem* itemA = box.item(rowA);
-    QListWidgetItem* itemB = box.item(rowB);
-    const QString textA = itemA->text();
-    itemA->setText(itemB->text());
-    itemB->setText(textA);
+    model(list).rowsSwapped(rowA, rowB);
 }
 
 void ListMirror::select(ListId list, int row) {
@@ -74,25 +69,32 @@ void ListMirror::release() {
     applySelection(ListId::Titles, order_.titleSelection());
 }
 
-QListWidget& ListMirror::widget(ListId list) {
+QListView& ListMirror::widget(ListId list) {
     return list == ListId::Files ? files_ : titles_;
 }
 
+OrderListModel& ListMirror::model(ListId list) {
+    return list == ListId::Files ? filesModel_ : titlesModel_;
+}
+
 void ListMirror::applySelection(ListId list, int row) {
-    QListWidget& box = widget(list);
-    if (box.currentRow() == row && (row < 0 || box.item(row)->isSelected())) {
+    QItemSelectionModel& selection = *widget(list).selectionModel();
+    const QModelIndex index = model(list).index(row);
+    if (selection.currentIndex() == index && (row < 0 || selection.isSelected(index))) {
         return;
     }
     const ApplyingGuard guard(applying_);
-    box.setCurrentRow(row);
+    // An invalid index, for no row, clears both the selection and the
+    // current row.
+    selection.setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
 }
 
 void ListMirror::userSelected(ListId list) {
     if (applying_) {
         return;
     }
-    const QList<QListWidgetItem*> selected = widget(list).selectedItems();
-    const int row = selected.isEmpty() ? PreferenceOrder::kNoRow : widget(list).row(selected.first());
+    const QModelIndexList selected = widget(list).selectionModel()->selectedIndexes();
+    const int row = selected.isEmpty() ? PreferenceOrder::kNoRow : selected.first().row();
     if (list == ListId::Files) {
         order_.SelectFileRow(row);
     } else {

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "ui/order_list_model.h"
+
 #include <QObject>
 
-class QListWidget;
+class QListView;
 
 namespace quillmere {
 
@@ -14,7 +16,8 @@ enum class ListId;
 // reach the order, without either echoing back.
 class ListMirror : public QObject {
 public:
-    ListMirror(PreferenceOrder& order, QListWidget& files, QListWidget& titles);
+    // Gives each list box a model over the order's own list.
+    ListMirror(PreferenceOrder& order, QListView& files, QListView& titles);
 
     void reset(ListId list);
     void swap(ListId list, int rowA, int rowB);
@@ -27,13 +30,16 @@ public:
     void release();
 
 private:
-    QListWidget& widget(ListId list);
+    QListView& widget(ListId list);
+    OrderListModel& model(ListId list);
     void applySelection(ListId list, int row);
     void userSelected(ListId list);
 
     PreferenceOrder& order_;
-    QListWidget& files_;
-    QListWidget& titles_;
+    QListView& files_;
+    QListView& titles_;
+    OrderListModel filesModel_;
+    OrderListModel titlesModel_;
     bool applying_ = false;
     bool held_ = false;
 };

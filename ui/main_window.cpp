@@ -157,7 +157,7 @@ void Form1::Command3_Click() {
     building_ = false;
     lists_.release();
     progressDisplay_.release();
-    controls_.textt->showDirectoryText(fromLocal(catalogue_.directoryText()));
+    controls_.textt->showDirectoryText(catalogue_.directoryText());
     if (failure) {
         showFailure(this, *failure);
     }

@@ -14,7 +14,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPalette>
 #include <QPushButton>
 
@@ -46,8 +46,8 @@ QPushButton* button(QWidget* parent, const char* name, const QString& caption, Q
     return pressedByEnter(place(new QPushButton(caption, parent), name, geometry));
 }
 
-QListWidget* listBox(QWidget* parent, const char* name) {
-    auto* control = place(new QListWidget(parent), name, rectFromTwips(240, 240, 2775, 2010));
+QListView* listBox(QWidget* parent, const char* name) {
+    auto* control = place(new QListView(parent), name, rectFromTwips(240, 240, 2775, 2010));
     control->setSelectionMode(QAbstractItemView::SingleSelection);
     // Folders of a hundred thousand files stay quick to fill and scroll.
     control->setUniformItemSizes(true);

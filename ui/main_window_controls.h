@@ -4,7 +4,7 @@ class QFrame;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QListWidget;
+class QListView;
 class QPushButton;
 class QWidget;
 
@@ -33,8 +33,8 @@ struct Form1Controls {
     QPushButton* Command4;
 
     QGroupBox* Frame2;
-    QListWidget* List2;
-    QListWidget* List1;
+    QListView* List2;
+    QListView* List1;
     ArrowButton* Command1;
     ArrowButton* Command5;
     QPushButton* Command6;
