@@ -40,6 +40,9 @@ std::string serverScript(const ServeSettings& settings, const std::string& logPa
     script += "set flow-control none\n";
     // Eight data bits, so bytes above 127 need no eighth-bit prefix.
     script += "set parity none\n";
+    // C-Kermit fills a data field up to the client's packet length, not counting the sequence, type and
+    // block check around it (94 with block check 3 made 95): 89 keeps a 94-character client within.
+    script += "set send packet-length 89\n";
     // No raw control byte on the line: the calculator takes none unprefixed.
     script += "set control-character prefixed all\n";
     // Byte for byte: CR LF and lone LF reach the calculator as they are ...

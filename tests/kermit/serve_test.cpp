@@ -144,8 +144,8 @@ TEST_F(Serving, EveryClientGetsTheDirectoryAndTheFilesByteForByte) {
                             {"HP39DIR.000", "HP39AscAA 9 HELLO.0005 HelloB 9 BYTES.0005 Bytes"},
                             {"HELLO.000", kHello},
                             {"BYTES.000", allBytes()}};
-    const auto strict = [&] {
-        StrictClient client(work.pathOf("B"));
+    const auto strict = [&](int blockCheck) {
+        StrictClient client(work.pathOf("B"), blockCheck);
         Files got;
         for (const auto& [name, bytes] : expected) {
             got[name] = client.get(name).value_or("(refused)");
@@ -161,7 +161,9 @@ TEST_F(Serving, EveryClientGetsTheDirectoryAndTheFilesByteForByte) {
         return filesOf(work.pathOf("received"));
     };
     const std::vector<std::pair<const char*, std::function<Files()>>> clients = {
-        {"strict", strict}, {"C-Kermit, then FINISH", cKermit}};
+        {"strict, block check 1", [&] { return strict(1); }},
+        {"strict, block check 3", [&] { return strict(3); }},
+        {"C-Kermit, then FINISH", cKermit}};
     std::string report = "Wrote 2 entries to " + folder + "/HP39DIR.000.\n";
     for (const auto& [client, fetch] : clients) {
         SCOPED_TRACE(client);
@@ -195,7 +197,7 @@ TEST_F(Serving, RefusesEverythingOutsideTheFolderAndEveryChangeToIt) {
 
 TEST_F(Serving, AMissingFileIsRefusedAndSigtermLeavesNothingBehind) {
     {
-        StrictClient client(work.pathOf("B"));
+        StrictClient client(work.pathOf("B"), 1);
         EXPECT_EQ(client.get("NOPE.000"), std::nullopt);
         EXPECT_EQ(client.get("HELLO.000"), kHello);
     }
