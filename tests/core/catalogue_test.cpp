@@ -58,8 +58,9 @@ TEST(Catalogue, BuildsTheDirectoryLastRowFirstInTheUsersOrder) {
 }
 
 // "Get Names" and the build stop at the first file they cannot read, however
-// the folder changed under them: the titles read before stay shown, and
-// neither directory file is touched. A huge first file costs a few bytes.
+// the folder changed under them: the titles read before stay shown until a
+// refresh, and neither directory file is touched. A huge first file costs a
+// few bytes.
 TEST(Catalogue, AFailingFileStopsTheActionThere) {
     const struct {
         std::function<void(const TempFolder&)> change;
