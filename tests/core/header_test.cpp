@@ -9,67 +9,44 @@ using namespace quillmere;
 
 namespace {
 
-// From a file's first bytes to the header line kept, its type letter and its
-// title; no title means the header is refused.
+// From a file's first bytes to the header line kept and the directory entry
+// of "F.000"; no entry means the header is refused.
 TEST(Header, TakesTheFirstLineApartByPosition) {
-    const std::string longLine(kMaxHeadBytes, 'y');
-    const std::string binaryTitle(255, 't');
+    const std::string title99(99, 't');
+    const std::string title255(255, 'u');
     const struct {
         const char* why;
-        std::string head, line, type;
-        std::optional<std::string> title;
+        std::string head, line;
+        std::optional<std::string> entry;
     } cases[] = {
-        {"one digit, CR LF", "HP39AscA 5 Hello and more\r\nbody", "HP39AscA 5 Hello and more", "A", "Hello"},
-        {"two digits, LF", "HP39AscB 12 Parametric 2D\nx", "HP39AscB 12 Parametric 2D", "B", "Parametric 2"},
-        {"a leading blank stays", "HP39AscA  7 Seven77 tail", "HP39AscA  7 Seven77 tail", "A", "Seven77"},
-        {"non-numeric length", "HP39AscA A Title", "HP39AscA A Title", "A", ""},
-        {"a sign is honoured", "HP39AscA +3 abcdef", "HP39AscA +3 abcdef", "A", "abc"},
-        {"a half rounds to even", "HP39AscA .5 abc", "HP39AscA .5 abc", "A", ""},
-        {"a line shorter than its title", "HP39AscA 5 Hi", "HP39AscA 5 Hi", "A", " 5 Hi"},
-        {"a lone CR is kept", "HP39AscA 9 ab\rcd\r\n", "HP39AscA 9 ab\rcd", "A", "A 9 ab\rcd"},
-        {"nine bytes", "HP39AscA9", "HP39AscA9", "A", ""},
-        {"seven bytes", "HP39Asc", "HP39Asc", "c", ""},
-        {"an empty line", "\r\nHP39AscA 1 x", "", "", ""},
-        {"bytes above 127", "HP39AscE 4 \xe9t\xe9\xff!", "HP39AscE 4 \xe9t\xe9\xff!", "E", "\xe9t\xe9\xff"},
-        {"a NUL byte", std::string("HP39AscA 3 a\0b", 15), std::string("HP39AscA 3 a\0b", 15), "A",
-         std::string("a\0b", 3)},
-        {"cut where the parse stops", longLine, longLine.substr(0, kMaxHeaderLineBytes), "y", ""},
-        {"binary, LF in its body", "HP39BinB\x0aLoan Table\x01\nrest", "HP39BinB\x0aLoan Table", "B", "Loan Table"},
-        {"binary HP38", "HP38BinC\x08Reminder", "HP38BinC\x08Reminder", "C", "Reminder"},
-        {"binary, empty title", std::string("HP39BinA\0", 9), std::string("HP39BinA\0", 9), "A", ""},
-        {"binary, longest title", "HP39BinD\xff" + binaryTitle, "HP39BinD\xff" + binaryTitle, "D", binaryTitle},
-        {"negative", "HP39AscA -5 Hello", "HP39AscA -5 Hello", "A", std::nullopt},
-        {"minus one", "HP39AscA -1 Hello", "HP39AscA -1 Hello", "A", std::nullopt},
-        {"binary cut inside its title", "HP39BinB\x0aLoan", "HP39BinB\x0aLoan", "B", std::nullopt},
+        {"one digit, CR LF", "HP39AscA 5 Hello and more\r\nbody", "HP39AscA 5 Hello and more", "A 5 F.0005 Hello"},
+        {"two digits, LF", "HP39AscB 12 Parametric 2D\nx", "HP39AscB 12 Parametric 2D", "B 5 F.00012 Parametric 2"},
+        {"a note keeps three bytes", "HP39AscC 8 Reminder\r\n", "HP39AscC 8 Reminder", "C 5 F.0003 Rem"},
+        {"a leading blank stays", "HP39AscA  7 Seven77 tail", "HP39AscA  7 Seven77 tail", "A 5 F.0007 Seven77"},
+        {"a half rounds to even", "HP39AscA .5 abc", "HP39AscA .5 abc", "A 5 F.0000 "},
+        {"a lone CR stays, the line is shorter than its title", "HP39AscA 9 ab\rcd\r\n", "HP39AscA 9 ab\rcd",
+         "A 5 F.0009 A 9 ab\rcd"},
+        {"any bytes", std::string("HP39AscE 4 a\0\xe9\xff!", 16), std::string("HP39AscE 4 a\0\xe9\xff!", 16),
+         std::string("E 5 F.0004 a\0\xe9\xff", 15)},
+        {"cut where the parse stops", "HP39AscA 99 " + title99 + "cut", "HP39AscA 99 " + title99,
+         "A 5 F.00099 " + title99},
+        {"binary, LF in its body", "HP39BinB\x0aLoan Table\x01\nrest", "HP39BinB\x0aLoan Table",
+         "B 5 F.00010 Loan Table"},
+        {"binary HP38, longest title", "HP38BinD\xff" + title255 + "x", "HP38BinD\xff" + title255,
+         "D 5 F.000255 " + title255},
+        {"minus one", "HP39AscA -1 Hello", "HP39AscA -1 Hello", std::nullopt},
+        {"binary cut inside its title", "HP39BinB\x0aLoan", "HP39BinB\x0aLoan", std::nullopt},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.why);
         const std::string line = headerLineOf(c.head);
         EXPECT_EQ(line, c.line);
-        if (!c.title) {
+        if (!c.entry) {
             EXPECT_THROW(parseHeader(line), HeaderError);
             continue;
         }
         const ParsedHeader header = parseHeader(line);
-        EXPECT_EQ(header.typeLetter, c.type);
-        EXPECT_EQ(header.title, *c.title);
-    }
-}
-
-TEST(Header, EntryCarriesBothLengthFields) {
-    const struct {
-        std::string type, file, title, entry;
-    } cases[] = {
-        {"A", "HELLO.000", "Hello", "A 9 HELLO.0005 Hello"},
-        {"C", "NOTE.000", "Reminder", "C 8 NOTE.0003 Rem"},
-        {"C", "N.000", "Hi", "C 5 N.0002 Hi"},
-        {"c", "N.000", "Reminder", "c 5 N.0008 Reminder"},
-        {"", "E.000", "", " 5 E.0000 "},
-        {"B", "\xe9T.000", "Caf\xe9", "B 6 \xe9T.0004 Caf\xe9"},
-        {"D", "LONGTITL.000", std::string(255, 't'), "D 12 LONGTITL.000255 " + std::string(255, 't')},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(buildEntry(c.type, c.file, c.title), c.entry);
+        EXPECT_EQ(buildEntry(header.typeLetter, "F.000", header.title), *c.entry);
     }
 }
 

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -20,17 +19,6 @@ Rows rows(const std::string& letters) {
     return result;
 }
 
-// The lists as "Get Names" leaves them, then the file row a click selects.
-PreferenceOrder orderOf(const std::string& files, const std::string& titles, int selectedFile) {
-    PreferenceOrder order;
-    order.replaceFiles(rows(files));
-    if (!titles.empty()) {
-        order.replaceTitles(rows(titles));
-    }
-    order.SelectFileRow(selectedFile);
-    return order;
-}
-
 TEST(PreferenceOrder, MovesBothListsTogether) {
     enum Direction { Up, Down };
     using R = MoveResult;
@@ -42,14 +30,15 @@ TEST(PreferenceOrder, MovesBothListsTogether) {
         MoveResult result;
         std::string filesAfter, titlesAfter;
         int fileSelection, titleSelection;
+        bool titleClicked = false;
     } cases[] = {
         {"empty list, up asks for a selection", "", "", -1, Up, R::NothingSelected, "", "", -1, -1},
         {"empty list, down is silent", "", "", -1, Down, R::Stopped, "", "", -1, -1},
         {"nothing selected, up", "AB", "", -1, Up, R::NothingSelected, "AB", "", -1, -1},
         {"nothing selected, down", "AB", "", -1, Down, R::NothingSelected, "AB", "", -1, -1},
-        {"files alone", "ABC", "", 1, Up, R::Moved, "BAC", "", 0, -1},
         {"with titles, down", "ABC", "abc", 1, Down, R::Moved, "ACB", "acb", 2, 2},
         {"with titles, up", "ABC", "abc", 2, Up, R::Moved, "ACB", "acb", 1, 1},
+        {"a title clicked, up", "ABC", "abc", 1, Up, R::Moved, "BAC", "bac", 0, 0, true},
         {"top row up", "AB", "ab", 0, Up, R::Stopped, "AB", "ab", 0, 0},
         {"bottom row down", "AB", "ab", 1, Down, R::Stopped, "AB", "ab", 1, 1},
         // After "Get Names" stopped at C, the titles cover two rows only.
@@ -59,31 +48,16 @@ TEST(PreferenceOrder, MovesBothListsTogether) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.why);
-        PreferenceOrder order = orderOf(c.files, c.titles, c.selected);
+        PreferenceOrder order;
+        order.replaceFiles(rows(c.files));
+        order.replaceTitles(rows(c.titles));
+        c.titleClicked ? order.SelectTitleRow(c.selected) : order.SelectFileRow(c.selected);
         EXPECT_EQ(c.direction == Up ? order.MoveUp() : order.MoveDown(), c.result);
         EXPECT_EQ(order.files(), rows(c.filesAfter));
         EXPECT_EQ(order.titles(), rows(c.titlesAfter));
         EXPECT_EQ(order.fileSelection(), c.fileSelection);
         EXPECT_EQ(order.titleSelection(), c.titleSelection);
     }
-}
-
-// Each list follows the other; a row a list lacks changes nothing; a refill
-// empties both lists and keeps the titles shown.
-TEST(PreferenceOrder, PairsTheSelections) {
-    PreferenceOrder order = orderOf("ABC", "abc", 2);
-    order.SelectTitleRow(0);
-    EXPECT_EQ(order.selectedFile(), "A");
-    order.SelectFileRow(1);
-    EXPECT_EQ(order.selectedTitle(), "b");
-    EXPECT_THROW(order.SelectFileRow(3), std::out_of_range);
-    EXPECT_THROW(order.SelectTitleRow(-2), std::out_of_range);
-    EXPECT_EQ(order.titleSelection(), 1);
-    order.setTitleListShown(true);
-    order.replaceFiles(rows("XY"));
-    EXPECT_EQ(order.titles(), Rows{});
-    EXPECT_EQ(order.fileSelection(), -1);
-    EXPECT_TRUE(order.titleListShown());
 }
 
 }  // namespace
