@@ -7,7 +7,8 @@
 #include "bench/floors.h"
 #include "bench/sample_folder.h"
 #include "bench/startup_timer.h"
-#include "bench/window_driver.h"
+#include "tests/support/window_driver.h"
+#include "ui/control_names.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -112,24 +113,30 @@ int benchOneSize(int argc, char** argv, int files, int runs) {
     const std::string floorOutput = data + "/floor-" + std::to_string(files) + ".000";
     makeSampleFolder(folder, files);
 
-    WindowDriver window;
+    quillmere::WindowDriver window;
+    namespace controls = quillmere::form1_names;
+    const auto fileRows = [&window] { return static_cast<int>(window.rows(controls::List2).size()); };
     const QString path = QString::fromLocal8Bit(folder.c_str());
     measure("refresh", files, runs, [&] { window.chooseFolder(path); }, [&] { floorListing(folder); });
-    if (window.fileRows() != files) {
-        std::fprintf(stderr, "bench: the window lists %d files, not %d\n", window.fileRows(), files);
+    if (fileRows() != files) {
+        std::fprintf(stderr, "bench: the window lists %d files, not %d\n", fileRows(), files);
         return 1;
     }
     const std::vector<std::string> names = floorListing(folder);
-    measure("getnames", files, runs, [&] { window.getNames(); }, [&] { floorReadHeaders(folder, names); });
-    measure("createdir", files, runs, [&] { window.createDirectory(); },
+    measure("getnames", files, runs, [&] { window.click(controls::Command6); },
+            [&] { floorReadHeaders(folder, names); });
+    measure("createdir", files, runs, [&] { window.click(controls::Command3); },
             [&] { floorCreateDirectory(folder, floorOutput); });
     if (readWhole(fs::path(folder) / "HP39DIR.000") != readWhole(floorOutput)) {
         std::fprintf(stderr, "bench: HP39DIR.000 differs from the floor's bytes at %d files\n", files);
         return 1;
     }
     if (files > 1) {
-        window.getNames();
-        measure("move", files, runs, [&] { window.moveMiddleRowDown(); }, nullptr);
+        window.click(controls::Command6);
+        measure("move", files, runs, [&] {
+            window.selectRow(controls::List1, files / 2);
+            window.click(controls::Command5);
+        }, nullptr);
     }
     return 0;
 }

@@ -8,24 +8,6 @@
 #include <QListView>
 
 namespace quillmere {
-namespace {
-
-// Set while the model's state is written into a widget, so the widget's own
-// signals are not taken for the user's.
-class ApplyingGuard {
-public:
-    explicit ApplyingGuard(bool& flag) : flag_(flag), previous_(flag) { flag_ = true; }
-    ~ApplyingGuard() { flag_ = previous_; }
-    ApplyingGuard(const ApplyingGuard&) = delete;
-    ApplyingGuard& operator=(const ApplyingGuard&) = delete;
-
-private:
-    bool& flag_;
-    bool previous_;
-};
-
-}  // namespace
-
 ListMirror::ListMirror(PreferenceOrder& order, QListView& files, QListView& titles)
     : order_(order),
       files_(files),
@@ -41,7 +23,6 @@ ListMirror::ListMirror(PreferenceOrder& order, QListView& files, QListView& titl
 }
 
 void ListMirror::reset(ListId list) {
-    const ApplyingGuard guard(applying_);
     model(list).reset();
 }
 
@@ -78,21 +59,14 @@ OrderListModel& ListMirror::model(ListId list) {
 }
 
 void ListMirror::applySelection(ListId list, int row) {
-    QItemSelectionModel& selection = *widget(list).selectionModel();
-    const QModelIndex index = model(list).index(row);
-    if (selection.currentIndex() == index && (row < 0 || selection.isSelected(index))) {
-        return;
-    }
-    const ApplyingGuard guard(applying_);
-    // An invalid index, for no row, clears both the selection and the
-    // current row.
-    selection.setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+    // The widget's own signal comes back through userSelected as the row the
+    // order already holds, which the order ignores. An invalid index, for no
+    // row, clears both the selection and the current row.
+    widget(list).selectionModel()->setCurrentIndex(model(list).index(row),
+                                                   QItemSelectionModel::ClearAndSelect);
 }
 
 void ListMirror::userSelected(ListId list) {
-    if (applying_) {
-        return;
-    }
     const QModelIndexList selected = widget(list).selectionModel()->selectedIndexes();
     const int row = selected.isEmpty() ? PreferenceOrder::kNoRow : selected.first().row();
     if (list == ListId::Files) {

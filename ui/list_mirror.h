@@ -13,7 +13,8 @@ enum class ListId;
 
 // Keeps the file and title list boxes in step with the order of preference:
 // the order's changes reach the widgets, and the user's clicks and arrow keys
-// reach the order, without either echoing back.
+// reach the order, whose selections ignore the row they already hold, so
+// nothing echoes back.
 class ListMirror : public QObject {
 public:
     // Gives each list box a model over the order's own list.
@@ -40,7 +41,6 @@ private:
     QListView& titles_;
     OrderListModel filesModel_;
     OrderListModel titlesModel_;
-    bool applying_ = false;
     bool held_ = false;
 };
 

@@ -1,0 +1,351 @@
+// The two windows driven as a user drives them, over a working folder.
+
+#include "tests/support/window_driver.h"
+#include "ui/folder_window.h"
+#include "ui/local_text.h"
+
+#include <filesystem>
+#include <fstream>
+#include <tuple>
+
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+namespace f = quillmere::form1_names;
+namespace d = quillmere::dialog_names;
+using quillmere::FolderWindowMode;
+
+namespace {
+
+const QStringList kFiles{"A.000", "B.000", "C.000"};
+// An earlier build's HP39DIR.000, unlike anything a build writes; then what
+// a build of A.000, B.000 and C.000 writes, the last row first.
+const QByteArray kEarlier = "HP39AscAA 7 OLD.0003 Old";
+const QByteArray kBuilt = "HP39AscAA 5 C.0003 CatA 5 B.0003 BeeA 5 A.0003 Ant";
+
+// A working folder, made current, holding A.000, B.000 and C.000 (titled
+// Ant, Bee and Cat), an earlier build's HP39DIR.000 and the folder Empty.
+struct WorkingFolder {
+    WorkingFolder() {
+        const QByteArrayList bytes{"HP39AscA 3 Ant", "HP39AscA 3 Bee", "HP39AscA 3 Cat", kEarlier};
+        for (int i = 0; i < bytes.size(); ++i) {
+            QFile file(path((kFiles + QStringList{"HP39DIR.000"})[i]));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes[i]) == bytes[i].size());
+        }
+        QDir(path()).mkdir(u"Empty"_s);
+        QDir::setCurrent(path());
+    }
+    ~WorkingFolder() { QDir::setCurrent(previous); }
+    QString path(const QString& name = {}) const { return QDir::toNativeSeparators(folder.filePath(name)); }
+    QByteArray built() const {
+        QFile file(path(u"HP39DIR.000"_s));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : "<missing>"_ba;
+    }
+
+    QTemporaryDir folder;
+    QString previous = QDir::currentPath();
+};
+
+// Message boxes are modal: each is recorded and closed from inside its own
+// event loop. Every one is a stop with OK.
+struct BoxCloser {
+    BoxCloser() {
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box && box->isVisible()) {
+                const bool stop =
+                    box->icon() == QMessageBox::Critical && box->standardButtons() == QMessageBox::Ok;
+                texts.append(stop ? box->text() : u"<not a stop box with OK>"_s);
+                box->buttons().first()->click();
+            }
+        });
+        timer.start(0);
+    }
+    QStringList texts;
+    QTimer timer;
+};
+
+// The main window over a working folder, started on its subfolder of that
+// name when one is given ("" for the working folder itself).
+struct Ui : WorkingFolder, BoxCloser, quillmere::WindowDriver {
+    explicit Ui(const std::optional<QString>& start = std::nullopt)
+        : WindowDriver(start ? std::optional(quillmere::toFileName(path(*start))) : std::nullopt) {}
+    QWidget* folderWindow() const { return get(d::OKButton) ? get(d::OKButton)->window() : nullptr; }
+};
+
+// Each control's place in its container, in twips, as the windows lay them out.
+using Placed = std::tuple<const char*, const char*, QRect>;
+const Placed kForm1Layout[] = {
+    {f::Frame1, f::Form1, {120, 120, 4335, 2415}},   {f::Label2, f::Frame1, {120, 360, 1575, 255}},
+    {f::Text2, f::Frame1, {1800, 360, 2295, 285}},   {f::Command2, f::Frame1, {120, 720, 1215, 375}},
+    {f::Label4, f::Frame1, {1680, 720, 2415, 255}},  {f::Command3, f::Frame1, {120, 1200, 1215, 495}},
+    {f::Shape1, f::Frame1, {1680, 1080, 2415, 255}}, {f::progress, f::Frame1, {1680, 1080, 15, 255}},
+    {f::Label3, f::Frame1, {1680, 1080, 2415, 255}}, {f::Label5, f::Frame1, {1680, 1440, 615, 255}},
+    {f::status, f::Frame1, {2400, 1440, 1695, 255}}, {f::Command4, f::Frame1, {120, 1800, 1215, 375}},
+    {f::Frame2, f::Form1, {120, 2640, 4335, 2415}},  {f::List2, f::Frame2, {240, 240, 2775, 2010}},
+    {f::List1, f::Frame2, {240, 240, 2775, 2010}},   {f::Command1, f::Frame2, {3360, 360, 375, 375}},
+    {f::Command5, f::Form1, {3480, 3720, 375, 375}}, {f::Command6, f::Frame2, {3120, 1920, 975, 375}},
+    {f::textt, f::Form1, {4800, 4560, 4095, 495}}};
+const Placed kDialogLayout[] = {
+    {d::Frame1, d::Dialog, {120, 120, 5535, 2415}},       {d::Drive1, d::Frame1, {120, 240, 5295, 315}},
+    {d::Dir1, d::Frame1, {120, 600, 5295, 1665}},         {d::Text1, d::Dialog, {120, 2640, 5535, 285}},
+    {d::Label1, d::Dialog, {120, 3000, 2895, 255}},       {d::OKButton, d::Dialog, {3120, 2880, 1215, 375}},
+    {d::CancelButton, d::Dialog, {4440, 2880, 1215, 375}}};
+
+// "name left,top,width,height" of each control in its container, in twips.
+template <std::size_t count>
+QStringList places(const QWidget* window, const Placed (&layout)[count], bool found) {
+    QStringList lines;
+    for (const auto& [name, container, twips] : layout) {
+        const auto* control = window->findChild<QWidget*>(name);
+        const QWidget* box = window->findChild<QWidget*>(container);
+        const QRect r =
+            found ? QRect(control->mapTo(box ? box : window, QPoint()) * 15, control->size() * 15) : twips;
+        lines.append(u"%1 %2,%3,%4,%5"_s.arg(name).arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height()));
+    }
+    return lines;
+}
+
+// The object names of the focus after each Tab, from the window's focus on.
+QStringList tabStops(QWidget* window, qsizetype count) {
+    QApplication::setActiveWindow(window);
+    QStringList seen{QTest::qWaitForWindowActive(window) ? QApplication::focusWidget()->objectName() : ""};
+    while (seen.size() < count) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        seen.append(QApplication::focusWidget()->objectName());
+    }
+    return seen;
+}
+
+void key(Qt::Key pressed, Qt::KeyboardModifiers modifiers = {}) {
+    QTest::keyClick(QApplication::focusWidget(), pressed, modifiers);
+}
+
+// Records what the folder window asks of the main window.
+struct RecordingHost : quillmere::FolderWindowHost {
+    FolderWindowMode mode;
+    QStringList calls;
+    FolderWindowMode erm() const override { return mode; }
+    void takeFolder(const QString& path, const std::string&) override { calls.append(u"folder "_s + path); }
+    void setStatus(const QString& text) override { calls.append(u"status "_s + text); }
+    void folderWindowCancelled() override {}
+};
+
+// Root lists any folder whatever its bits: the current row runs again,
+// alone, as the unprivileged user "nobody", from a copy that user can reach.
+void runThisRowAsNobody() {
+    const QStringList asNobody{"--reuid=65534", "--regid=65534", "--clear-groups"};
+    if (QProcess::execute(u"setpriv"_s, asNobody + QStringList{"true"}) != 0) {
+        QSKIP("Running as root, and setpriv cannot run this case as another user.");
+    }
+    const QString row = u"%1:%2"_s.arg(QTest::currentTestFunction(), QTest::currentDataTag());
+    const QTemporaryDir copyFolder;
+    const QString copy = copyFolder.filePath(u"test"_s);
+    const auto everyone = QFileDevice::Permissions(0x7755);  // rwx for the owner, r-x for the rest
+    QVERIFY(QFile::copy(QCoreApplication::applicationFilePath(), copy) &&
+            QFile::setPermissions(copyFolder.path(), everyone) && QFile::setPermissions(copy, everyone));
+    QProcess child;
+    child.setWorkingDirectory(copyFolder.path());
+    child.start(u"setpriv"_s, asNobody + QStringList{copy, row});
+    QVERIFY(child.waitForFinished(-1));
+    const QString output = QString::fromLocal8Bit(child.readAll());
+    QVERIFY2(child.exitCode() == 0 && output.contains(u"Totals: 3 passed, 0 failed, 0 skipped"_s),
+             qPrintable(output));
+}
+
+}  // namespace
+
+class WindowsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    // A start folder that cannot be listed is named, and the root folder shown.
+    void startsOnAFolderThatCannotBeListed() {
+        Ui ui(u"Missing"_s);
+        QCOMPARE(ui.texts, QStringList{u"Cannot list the folder \"%1\": no such file or directory."_s.arg(
+                               ui.path(u"Missing"_s))});
+        QCOMPARE(ui.text(f::Text2), QDir::toNativeSeparators(QDir::rootPath()));
+    }
+
+    void placesControlsAsLaidOut() {
+        Ui ui;
+        ui.click(f::Command2);
+        const QWidget* dialog = ui.folderWindow();
+        QCOMPARE(places(&ui.window(), kForm1Layout, true), places(&ui.window(), kForm1Layout, false));
+        QCOMPARE(places(dialog, kDialogLayout, true), places(dialog, kDialogLayout, false));
+        QCOMPARE(ui.window().size() * 15, QSize(4575, 5175));
+        QCOMPARE(dialog->geometry().translated(-dialog->screen()->geometry().topLeft()),
+                 QRect(184, 250, 385, 225));
+    }
+
+    // Tab skips textt, out of view; Enter and Space reach every action. A
+    // build ends with a full bar, "100%" and "Ready", its selections shown
+    // once at its end.
+    void worksFromTheKeyboardAlone() {
+        Ui ui;
+        ui.click(f::Command6);  // shows List1, the last stop
+        ui.get(f::Text2)->setFocus();
+        const QStringList main{f::Text2,    f::Command2, f::Command3, f::Command4, f::List2,
+                               f::Command1, f::Command5, f::Command6, f::List1,    f::Text2};
+        QCOMPARE(tabStops(&ui.window(), main.size()), main);
+        ui.get(f::Command2)->setFocus();
+        key(Qt::Key_Return);
+        const QStringList folder{d::OKButton, d::CancelButton, d::Dir1, d::Drive1, d::Text1, d::OKButton};
+        QCOMPARE(tabStops(ui.folderWindow(), folder.size()), folder);
+        ui.get(d::Dir1)->setFocus();
+        key(Qt::Key_Down);  // highlights the first subfolder, Empty
+        key(Qt::Key_Space);
+        QCOMPARE(ui.text(d::Text1), ui.path(u"Empty"_s));
+        key(Qt::Key_Up);
+        key(Qt::Key_Return);
+        QCOMPARE(ui.text(d::Text1), ui.path());
+        ui.get(d::OKButton)->setFocus();
+        key(Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(ui.text(f::Label4), u"There are 3 files in this folder"_s);
+        const QSignalSpy selections(ui.get<QListView>(f::List2)->selectionModel(),
+                                    &QItemSelectionModel::currentChanged);
+        ui.get(f::Command3)->setFocus();
+        key(Qt::Key_Return);
+        QCOMPARE(ui.built(), kBuilt);
+        QCOMPARE((QStringList{ui.text(f::Label3), ui.text(f::status)}), (QStringList{"100%", "Ready"}));
+        QCOMPARE(ui.get(f::progress)->width(), ui.get(f::Shape1)->width());
+        QCOMPARE(selections.count(), 1);
+        QCOMPARE(ui.texts, QStringList{});
+    }
+
+    // The selections of the two lists go together; a move takes both along.
+    void moves() {
+        const QStringList bac{"B.000", "A.000", "C.000"}, acb{"A.000", "C.000", "B.000"};
+        const std::tuple<const char*, const char*, QStringList, int> moves[] = {
+            {f::List2, f::Command1, bac, 0},
+            {f::List2, "Ctrl+Down", acb, 2},
+            {f::List1, "Ctrl+Up", bac + QStringList{"Bee", "Ant", "Cat"}, 0},
+            {f::List1, f::Command5, acb + QStringList{"Ant", "Cat", "Bee"}, 2}};
+        for (const auto& [clicked, press, rows, selected] : moves) {
+            Ui ui(u""_s);
+            const bool withTitles = clicked == f::List1;
+            if (withTitles) {
+                ui.click(f::Command6);
+            }
+            ui.clickRow(clicked, 1);
+            if (QByteArray(press).startsWith("Ctrl")) {
+                QVERIFY(QTest::qWaitForWindowActive(&ui.window()));
+                key(QByteArray(press).endsWith("Up") ? Qt::Key_Up : Qt::Key_Down, Qt::ControlModifier);
+            } else {
+                ui.click(press);
+            }
+            QCOMPARE(ui.rows(f::List2) + ui.rows(f::List1), rows);
+            QCOMPARE(ui.selectedRow(f::List2), selected);
+            QCOMPARE(ui.selectedRow(f::List1), withTitles ? selected : -1);
+        }
+    }
+
+    // OK applies the folder only when the window was opened to change it.
+    void appliesTheFolderOnlyWhenChanging() {
+        for (FolderWindowMode mode :
+             {FolderWindowMode::Unset, FolderWindowMode::ChangingFolder, FolderWindowMode::Cancelled}) {
+            QWidget mainWindow;
+            RecordingHost host;
+            host.mode = mode;
+            quillmere::Dialog dialog(mainWindow, host);
+            dialog.show();
+            const QStringList applied{u"folder "_s + dialog.findChild<QLineEdit*>(d::Text1)->text()};
+            dialog.findChild<QPushButton*>(d::OKButton)->click();
+            QCOMPARE(host.calls, (mode == FolderWindowMode::ChangingFolder ? applied : QStringList()) +
+                                     QStringList{"status Ready"});
+            QVERIFY(dialog.isHidden());
+        }
+    }
+
+    // "Change" shows one window, loaded on the working folder. OK hands the
+    // folder over, refreshing the lists, and keeps the window for the next
+    // "Change"; Cancel and the frame's close control discard it.
+    void closes() {
+        for (const char* closedBy : {d::OKButton, d::CancelButton, "the frame's close control"}) {
+            Ui ui(u""_s);
+            ui.clickRow(f::List2, 1);
+            ui.click(f::Command1);  // an order that only a refresh loses
+            ui.click(f::Command2);
+            const QPointer<QWidget> first = ui.folderWindow();
+            ui.doubleClickFolder(u"Empty"_s);
+            ui.click(f::Command2);
+            ui.get(closedBy) ? ui.click(closedBy) : void(first->close());
+            const bool ok = closedBy == d::OKButton;
+            QCOMPARE(ui.window().erm(), closedBy == d::CancelButton ? FolderWindowMode::Cancelled
+                                                                    : FolderWindowMode::ChangingFolder);
+            const QString folder = ok ? ui.path(u"Empty"_s) : ui.path();
+            QCOMPARE((QStringList{ui.text(f::Text2), ui.text(f::status)}),
+                     (QStringList{folder, ok ? "Ready" : "Changing folder"}));
+            QCOMPARE(ui.rows(f::List2), ok ? QStringList() : QStringList({"B.000", "A.000", "C.000"}));
+            // Pressed before a closed window is deleted, "Change" makes one anew.
+            ui.click(f::Command2);
+            QTRY_VERIFY(ok == !first.isNull());
+            QCOMPARE(ui.text(d::Text1), folder);
+        }
+    }
+
+    // A folder whose name is not valid text is chosen in the tree by its real
+    // bytes; one that cannot be listed is named in a message, and the main
+    // window keeps its folder.
+    void choosesAFolder_data() {
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<QString>("cause");
+        QTest::newRow("not valid UTF-8, double-clicked") << QByteArray("Bad\xff") << QString();
+        QTest::newRow("unreadable, double-clicked") << QByteArray("locked") << "permission denied";
+        QTest::newRow("missing, typed") << QByteArray("Missing") << "no such file or directory";
+    }
+
+    void choosesAFolder() {
+        QFETCH(QByteArray, name);
+        QFETCH(QString, cause);
+        if (name == "locked" && ::geteuid() == 0) {
+            return runThisRowAsNobody();
+        }
+        Ui ui(u""_s);
+        const QString folder = ui.path(QFile::decodeName(name));
+        const std::filesystem::path bytes = (QFile::encodeName(ui.path()) + '/' + name).toStdString();
+        if (name != "Missing") {
+            std::filesystem::create_directory(bytes);
+            std::ofstream(bytes / "Z.000") << "HP39AscA 3 Zed";
+            std::filesystem::permissions(
+                bytes, name == "locked" ? std::filesystem::perms::none : std::filesystem::perms::owner_all);
+        }
+        ui.click(f::Command2);
+        name == "Missing" ? ui.get<QLineEdit>(d::Text1)->setText(folder)
+                          : ui.doubleClickFolder(QFile::decodeName(name));
+        ui.click(d::OKButton);
+        if (!cause.isEmpty()) {
+            QCOMPARE(ui.texts, QStringList{u"Cannot list the folder \"%1\": %2."_s.arg(folder, cause)});
+            QCOMPARE(ui.text(f::Text2), ui.path());
+            return;
+        }
+        QCOMPARE(ui.text(f::Text2), ui.path(u"Bad\uFFFD"_s));
+        ui.click(f::Command3);
+        QCOMPARE(ui.texts, QStringList{});
+        QVERIFY(std::filesystem::exists(bytes / "HP39DIR.000"));
+        std::filesystem::remove_all(bytes);  // a name Qt cannot remove
+    }
+
+    // The main window's buttons work while the folder window is open, which
+    // stays: a move asks for a row; a build of a file gone since it was
+    // listed stops there, last row first, with one message.
+    void actsWhileTheWindowIsOpen() {
+        Ui ui(u""_s);
+        ui.click(f::Command2);
+        const QWidget* dialog = ui.folderWindow();
+        ui.click(f::Command5);
+        QVERIFY(QFile::remove(ui.path(u"B.000"_s)));
+        ui.click(f::Command3);
+        QCOMPARE(ui.texts,
+                 (QStringList{"Please select an item to move",
+                              "Cannot read the header line of \"B.000\": no such file or directory."}));
+        QCOMPARE(ui.built(), kEarlier);
+        QCOMPARE((QStringList{ui.text(f::status), ui.text(f::Label3)}),
+                 (QStringList{"Adding B.000", "33.3333333333333%"}));
+        QCOMPARE(ui.selectedRow(f::List2), 1);
+        QCOMPARE(ui.folderWindow(), dialog);
+    }
+};
+
+QTEST_MAIN(WindowsTest)
+#include "windows_test.moc"
