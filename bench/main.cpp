@@ -5,6 +5,7 @@
 //   quillmere-bench startup    the start-up line alone
 //   quillmere-bench N [RUNS]   one size in this process: the lines alone
 #include "bench/floors.h"
+#include "core/bounded_file.h"
 #include "bench/sample_folder.h"
 #include "bench/startup_timer.h"
 #include "tests/support/window_driver.h"
@@ -53,11 +54,6 @@ long peakRssMib() {
         }
     }
     return 0;
-}
-
-std::string readWhole(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 // The high-water mark starts again from the present size, so that what a
@@ -127,7 +123,8 @@ int benchOneSize(int argc, char** argv, int files, int runs) {
             [&] { floorReadHeaders(folder, names); });
     measure("createdir", files, runs, [&] { window.click(controls::Command3); },
             [&] { floorCreateDirectory(folder, floorOutput); });
-    if (readWhole(fs::path(folder) / "HP39DIR.000") != readWhole(floorOutput)) {
+    if (quillmere::readWholeFile(folder + "/HP39DIR.000", "HP39DIR.000") !=
+        quillmere::readWholeFile(floorOutput, "the floor's directory")) {
         std::fprintf(stderr, "bench: HP39DIR.000 differs from the floor's bytes at %d files\n", files);
         return 1;
     }
