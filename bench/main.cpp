@@ -22,7 +22,6 @@
 #include <fstream>
 #include <functional>
 #include <iostream>
-#include <iterator>
 #include <map>
 #include <sstream>
 #include <string>
