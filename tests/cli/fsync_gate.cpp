@@ -1,23 +1,19 @@
-// Preloaded into the companion by the signal test: the n-th fsync
-// (QUILLMERE_FSYNC_GATE) tells the test through the descriptor
-// QUILLMERE_FSYNC_GATE_FD and then waits for the signal it will send.
+// Preloaded into the companion by the signal test: the n-th fsync is
+// interrupted by the signal QUILLMERE_SIGNAL_AT_FSYNC="n signal" names.
 
+#include <csignal>
+#include <cstdio>
 #include <cstdlib>
 
 #include <dlfcn.h>
-#include <unistd.h>
 
 extern "C" int fsync(int fd) {
     static int calls = 0;
-    const char* gate = std::getenv("QUILLMERE_FSYNC_GATE");
-    if (gate != nullptr && ++calls == std::atoi(gate)) {
-        const int tell = std::atoi(std::getenv("QUILLMERE_FSYNC_GATE_FD"));
-        if (::write(tell, "!", 1) == 1) {
-            for (;;) {
-                ::pause();
-            }
-        }
+    int n = 0;
+    int signal = 0;
+    const char* at = std::getenv("QUILLMERE_SIGNAL_AT_FSYNC");
+    if (at != nullptr && std::sscanf(at, "%d %d", &n, &signal) == 2 && ++calls == n) {
+        std::raise(signal);
     }
-    using Fsync = int (*)(int);
-    return reinterpret_cast<Fsync>(::dlsym(RTLD_NEXT, "fsync"))(fd);
+    return reinterpret_cast<int (*)(int)>(::dlsym(RTLD_NEXT, "fsync"))(fd);
 }
