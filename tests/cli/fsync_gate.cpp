@@ -1,19 +1,17 @@
-// Preloaded into the companion by the signal test: the n-th fsync is
-// interrupted by the signal QUILLMERE_SIGNAL_AT_FSYNC="n signal" names.
+// Preloaded into the companion by the signal test: the n-th fsync raises
+// the signal that QUILLMERE_SIGNAL_AT_FSYNC="n:signal" names.
 
 #include <csignal>
-#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include <dlfcn.h>
 
 extern "C" int fsync(int fd) {
     static int calls = 0;
-    int n = 0;
-    int signal = 0;
     const char* at = std::getenv("QUILLMERE_SIGNAL_AT_FSYNC");
-    if (at != nullptr && std::sscanf(at, "%d %d", &n, &signal) == 2 && ++calls == n) {
-        std::raise(signal);
+    if (++calls == std::atoi(at)) {
+        std::raise(std::atoi(std::strchr(at, ':') + 1));
     }
     return reinterpret_cast<int (*)(int)>(::dlsym(RTLD_NEXT, "fsync"))(fd);
 }
