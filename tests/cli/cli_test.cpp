@@ -4,35 +4,30 @@
 
 #include <csignal>
 #include <cstdlib>
-#include <filesystem>
-#include <functional>
+#include <optional>
 #include <regex>
 
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-namespace fs = std::filesystem;
-
 namespace {
 
-// Runs the companion through the shell, "@" standing for the folder, the
-// n-th fsync raising the signal if signalAt is "n:signal"; gives "status|
-// standard output|first line of standard error", the status 128 + the signal
-// that ended it. The arguments may redirect the output to /dev/full, closed
-// (>&-), or to 9, a pipe whose reader is gone.
-std::string run(const std::string& arguments, const TempFolder& folder, const std::string& signalAt = "0:0") {
+// Runs the shell commands setup, then the companion, "@" standing for the
+// folder in both; gives "status|standard output|first line of standard
+// error", the status 128 + the signal that ended it. The arguments may
+// redirect the output to /dev/full, closed (>&-), or to 9, a pipe whose
+// reader is gone.
+std::string run(const std::string& arguments, const TempFolder& folder, const std::string& setup = "") {
     TempFolder capture;
     int pipeEnds[2];
     EXPECT_EQ(::pipe(pipeEnds), 0);
     ::dup2(pipeEnds[1], 9);
     ::close(pipeEnds[0]);
     ::close(pipeEnds[1]);
-    const std::string command = "exec env LD_PRELOAD=" FSYNC_GATE_LIBRARY
-                                " ASAN_OPTIONS=verify_asan_link_order=0 "
-                                "QUILLMERE_SIGNAL_AT_FSYNC=" +
-                                signalAt + " " QUILLMERE_DIR_PROGRAM " >" + capture.pathOf("out") + " 2>" +
-                                capture.pathOf("err") + " " + arguments;
+    const std::string command = setup +
+                                " exec env LD_PRELOAD=" FSYNC_GATE_LIBRARY
+                                " ASAN_OPTIONS=verify_asan_link_order=0 " QUILLMERE_DIR_PROGRAM " >" +
+                                capture.pathOf("out") + " 2>" + capture.pathOf("err") + " " + arguments;
     const int status = std::system(std::regex_replace(command, std::regex("@"), folder.path()).c_str());
     ::close(9);
     const std::string err = capture.read("err").value_or("");
@@ -50,43 +45,35 @@ void fill(const TempFolder& folder) {
     folder.write("LOANTABL.000", "HP39BinB\x0aLoan Table\x01\x02");
 }
 
-// Each row changes the folder after the companion wrote its directory: a
-// file's new bytes, or none to remove it.
+// Each row changes the folder after the companion wrote its directory,
+// then checks it.
 TEST(CompanionCheck, ReportsEachProblemWithItsEntryAndOffset) {
     TempFolder folder;
-    const struct {
-        std::vector<std::pair<std::string, std::optional<std::string>>> changes;
-        std::string out;
-    } cases[] = {
-        {{{"NOTE.000", {}}, {"LOANTABL.000", {}}, {"HP39DIR.000", "HP39AscAA 9 HELLO.0005 Hello"}},
-         "@/HP39DIR.000 is sound: 1 entry.\n"},
-        {{{"HELLO.000", "HP39AscA 5 Howdy\r\n"}, {"NOTE.000", {}}},
-         "entry 1 at offset 8: \"NOTE.000\" does not exist\n"
+    const std::pair<std::string, std::string> cases[] = {
+        {"rm @/NOTE.000 @/LOANTABL.000; printf 'HP39AscAA 9 HELLO.0005 Hello' >@/HP39DIR.000;",
+         "0|@/HP39DIR.000 is sound: 1 entry.\n"},
+        {"printf 'HP39AscA 5 Howdy\\r\\n' >@/HELLO.000; rm @/NOTE.000;",
+         "1|entry 1 at offset 8: \"NOTE.000\" does not exist\n"
          "entry 3 at offset 55: the title of \"HELLO.000\" is \"Hello\" but the file holds \"Howdy\"\n"},
-        {{{"HP39DIR.000",
-           std::string("HP39AscAB 9 HELLO.0005 Hello\0 8 NOTE.0003 Rem  12 LOANTABL.00010 Loan Table", 75)},
-          {"HP39DIR.CUR", "HP39AscA A 11 HP39DIR.0004 Roof"}},
-         "entry 1 at offset 8: the type letter of \"HELLO.000\" is \"B\" but the file gives \"A\"\n"
+        {"printf 'HP39AscAB 9 HELLO.0005 Hello\\0 8 NOTE.0003 Rem  12 LOANTABL.00010 Loan Table' "
+         ">@/HP39DIR.000;"
+         "printf 'HP39AscA A 11 HP39DIR.0004 Roof' >@/HP39DIR.CUR;",
+         "1|entry 1 at offset 8: the type letter of \"HELLO.000\" is \"B\" but the file gives \"A\"\n"
          "entry 2 at offset 28: the type letter of \"NOTE.000\" is \"\\x00\" but the file gives \"C\"\n"
          "entry 3 at offset 45: the type letter of \"LOANTABL.000\" is \"\\x20\" but the file gives \"B\"\n"
          "\"HP39DIR.CUR\" is not the 31 bytes \"HP39AscA A 11 HP39DIR.0004 Root\"\n"},
-        {{{"HP39DIR.000", "HP39AscAA 9 HELLO.0005 HelloA 9 HELLO.0005 HelloA 8 ../X.0000 A 9 HELLO.0005 Hel"},
-          {"HP39DIR.CUR", {}}},
-         "entry 2 at offset 28: \"HELLO.000\" is listed twice\n"
+        {"printf 'HP39AscAA 9 HELLO.0005 HelloA 9 HELLO.0005 HelloA 8 ../X.0000 A 9 HELLO.0005 Hel' "
+         ">@/HP39DIR.000;"
+         "rm @/HP39DIR.CUR;",
+         "1|entry 2 at offset 28: \"HELLO.000\" is listed twice\n"
          "entry 3 at offset 48: \"../X.000\" names a file outside the folder\n"
          "entry 4 at offset 77: the title is cut short: 5 bytes announced, 3 left\n"
          "\"LOANTABL.000\" is not listed\n\"NOTE.000\" is not listed\n"
          "Cannot read \"@/HP39DIR.CUR\": no such file or directory.\n"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.out);
+    for (const auto& [setup, result] : cases) {
         fill(folder);
-        ASSERT_EQ(run("@", folder).substr(0, 2), "0|");
-        for (const auto& [name, bytes] : c.changes) {
-            bytes ? folder.write(name, *bytes) : void(fs::remove(folder.pathOf(name)));
-        }
-        EXPECT_EQ(run("--check @", folder),
-                  (c.out.find(" is sound: ") == std::string::npos ? "1|" : "0|") + c.out + "|");
+        EXPECT_EQ(run("--check @", folder, QUILLMERE_DIR_PROGRAM " @ >/dev/null; " + setup), result + "|");
     }
 }
 
@@ -94,42 +81,37 @@ TEST(CompanionCheck, ReportsEachProblemWithItsEntryAndOffset) {
 // nothing. What the user did not hand over as a calculator file is read
 // only when it is a regular file of a sane size, and never waited on.
 TEST(CompanionRuns, EachTellsItsOutcome) {
-    const auto order = [](const std::string& names) {
-        return [names](const TempFolder& f) { f.write("order", names); };
-    };
     const struct {
         std::string arguments;
-        std::function<void(const TempFolder&)> arrange;
+        std::string setup;
         std::string result;
         std::optional<std::string> directory = {};
     } cases[] = {
-        {"--dry-run @", nullptr, "0|C\tNOTE.000\tRem\nB\tLOANTABL.000\tLoan Table\nA\tHELLO.000\tHello\n|"},
-        {"@", nullptr, "0|Wrote 3 entries to @/HP39DIR.000.\n|", kBuilt},
-        {"--order @/order @", order("NOTE.000\r\nHELLO.000\n"), "0|Wrote 2 entries to @/HP39DIR.000.\n|",
-         "HP39AscAA 9 HELLO.0005 HelloC 8 NOTE.0003 Rem"},
-        {"--check", nullptr, "2||quillmere-dir: no folder given"},
-        {"--order @/order @", order("NOTE.000\nGONE.000\n"),
+        {"--dry-run @", "", "0|C\tNOTE.000\tRem\nB\tLOANTABL.000\tLoan Table\nA\tHELLO.000\tHello\n|"},
+        {"@", "", "0|Wrote 3 entries to @/HP39DIR.000.\n|", kBuilt},
+        {"--order @/order @", "printf 'NOTE.000\\r\\nHELLO.000\\n' >@/order;",
+         "0|Wrote 2 entries to @/HP39DIR.000.\n|", "HP39AscAA 9 HELLO.0005 HelloC 8 NOTE.0003 Rem"},
+        {"--check", "", "2||quillmere-dir: no folder given"},
+        {"--order @/order @", "printf 'NOTE.000\\nGONE.000\\n' >@/order;",
          "1||quillmere-dir: \"GONE.000\" in \"@/order\" is not a calculator file of \"@\"."},
-        {"--order @/order @", order("NOTE.000\nNOTE.000\n"),
+        {"--order @/order @", "printf 'NOTE.000\\nNOTE.000\\n' >@/order;",
          "1||quillmere-dir: \"NOTE.000\" stands twice in \"@/order\"."},
-        {"--order @ @", nullptr,
-         "1||quillmere-dir: Cannot read the order file \"@\": it is not a regular file."},
-        {"--check @", [](const TempFolder& f) { ::mkfifo(f.pathOf("HP39DIR.000").c_str(), 0600); },
+        {"--order @ @", "", "1||quillmere-dir: Cannot read the order file \"@\": it is not a regular file."},
+        {"--check @", "mkfifo @/HP39DIR.000;",
          "1||quillmere-dir: Cannot read \"@/HP39DIR.000\": it is not a regular file."},
-        {"--check @", [](const TempFolder& f) { fs::create_symlink("/dev/zero", f.pathOf("HP39DIR.000")); },
+        {"--check @", "ln -s /dev/zero @/HP39DIR.000;",
          "1||quillmere-dir: Cannot read \"@/HP39DIR.000\": it is not a regular file."},
-        {"--check @", [](const TempFolder& f) { f.write("HP39DIR.000", std::string(65u << 20, 'x')); },
+        {"--check @", "truncate -s 65M @/HP39DIR.000;",
          "1||quillmere-dir: Cannot read \"@/HP39DIR.000\": it is larger than 64 MiB."},
-        {"--dry-run @ >/dev/full", nullptr, "1||quillmere-dir: Cannot write to standard output."},
-        {"--dry-run @ >&-", nullptr, "1||quillmere-dir: Cannot write to standard output: it is closed."},
-        {"@ >&9", nullptr, "1||quillmere-dir: Cannot write to standard output.", kBuilt},
+        {"--dry-run @ >/dev/full", "", "1||quillmere-dir: Cannot write to standard output."},
+        {"--dry-run @ >&-", "", "1||quillmere-dir: Cannot write to standard output: it is closed."},
+        {"@ >&9", "", "1||quillmere-dir: Cannot write to standard output.", kBuilt},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments);
         TempFolder folder;
         fill(folder);
-        c.arrange ? c.arrange(folder) : void();
-        EXPECT_EQ(run(c.arguments, folder), c.result);
+        EXPECT_EQ(run(c.arguments, folder, c.setup), c.result);
         EXPECT_EQ(folder.read("HP39DIR.000"), c.directory);
         EXPECT_EQ(folder.read("HP39DIR.CUR"),
                   c.directory ? std::optional("HP39AscA A 11 HP39DIR.0004 Root") : std::nullopt);
@@ -146,7 +128,9 @@ TEST(CompanionSignals, MidWriteLeaveTheEarlierFilesAndNoLitter) {
     folder.write("HP39DIR.CUR", "earlier");
     const auto before = folder.entries();
     for (const auto& [signal, fsyncCall] : {std::pair{SIGINT, 1}, {SIGTERM, 2}, {SIGHUP, 3}}) {
-        EXPECT_EQ(run("@", folder, std::to_string(fsyncCall) + ":" + std::to_string(signal)),
+        EXPECT_EQ(run("@", folder,
+                      "export QUILLMERE_SIGNAL_AT_FSYNC=" + std::to_string(fsyncCall) + ":" +
+                          std::to_string(signal) + ";"),
                   std::to_string(128 + signal) + "||");
         EXPECT_EQ(folder.read("HP39DIR.000"), "HP39AscAearlier");
         EXPECT_EQ(folder.read("HP39DIR.CUR"), "earlier");
