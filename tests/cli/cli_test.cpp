@@ -16,7 +16,8 @@ namespace {
 // folder in both; gives "status|standard output|first line of standard
 // error", the status 128 + the signal that ended it. The arguments may
 // redirect the output to /dev/full, closed (>&-), or to 9, a pipe whose
-// reader is gone.
+// reader is gone. The companion runs with fsync_gate preloaded, which acts
+// only when setup exports QUILLMERE_SIGNAL_AT_FSYNC.
 std::string run(const std::string& arguments, const TempFolder& folder, const std::string& setup = "") {
     TempFolder capture;
     int pipeEnds[2];

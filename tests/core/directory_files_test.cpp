@@ -69,6 +69,7 @@ bool failsNow(const char* call) {
     return fails;
 }
 
+// The real call, or -1 when failsNow says this one fails.
 #define FAILING(call) \
     [](auto... a) { return failsNow(#call) ? decltype(realCalls.call(a...)){-1} : realCalls.call(a...); }
 // A failed close has still released the descriptor, as on Linux.
