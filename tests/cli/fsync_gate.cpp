@@ -1,23 +1,17 @@
-// Preloaded into the companion by the signal test: the n-th fsync
-// (QUILLMERE_FSYNC_GATE) tells the test through the descriptor
-// QUILLMERE_FSYNC_GATE_FD and then waits for the signal it will send.
+// Preloaded into the companion by the tests: the n-th fsync raises the
+// signal that QUILLMERE_SIGNAL_AT_FSYNC="n:signal" names, if it is set.
 
+#include <csignal>
 #include <cstdlib>
+#include <cstring>
 
 #include <dlfcn.h>
-#include <unistd.h>
 
 extern "C" int fsync(int fd) {
     static int calls = 0;
-    const char* gate = std::getenv("QUILLMERE_FSYNC_GATE");
-    if (gate != nullptr && ++calls == std::atoi(gate)) {
-        const int tell = std::atoi(std::getenv("QUILLMERE_FSYNC_GATE_FD"));
-        if (::write(tell, "!", 1) == 1) {
-            for (;;) {
-                ::pause();
-            }
-        }
+    const char* at = std::getenv("QUILLMERE_SIGNAL_AT_FSYNC");
+    if (at != nullptr && ++calls == std::atoi(at)) {
+        std::raise(std::atoi(std::strchr(at, ':') + 1));
     }
-    using Fsync = int (*)(int);
-    return reinterpret_cast<Fsync>(::dlsym(RTLD_NEXT, "fsync"))(fd);
+    return reinterpret_cast<int (*)(int)>(::dlsym(RTLD_NEXT, "fsync"))(fd);
 }
