@@ -55,11 +55,11 @@ struct Line {
                 resend();
             } else if (c == '\x01') {
                 packet = "";
+            } else if (packet && packet->empty() && static_cast<unsigned char>(c) > ' ' + 94) {
+                throw std::runtime_error("a packet longer than the 94 characters asked for");
             } else if (packet && ((c & 0x7F) < 32 || (c & 0x7F) == 127)) {
                 throw std::runtime_error("unprefixed control byte in a packet");
-            } else if (packet && static_cast<unsigned char>((*packet += c)[0]) > ' ' + 94) {
-                throw std::runtime_error("a packet longer than the 94 characters asked for");
-            } else if (packet && packet->size() == static_cast<unsigned char>((*packet)[0]) - 31U) {
+            } else if (packet && (*packet += c).size() == static_cast<unsigned char>((*packet)[0]) - 31U) {
                 return packet->substr(1, packet->size() - 1 - static_cast<std::size_t>(check));
             }
         }
