@@ -63,8 +63,9 @@ std::optional<int> exitWithin(pid_t pid, int ms) {
     return ended ? std::optional<int>(WIFEXITED(status) ? WEXITSTATUS(status) : -1) : std::nullopt;
 }
 
+// Asks a process to end and makes it; 0 (never started) is left alone, as kill(0) would reach us.
 void stop(pid_t pid) {
-    if (::kill(pid, SIGTERM) == 0 && !exitWithin(pid, 2000)) {
+    if (pid > 0 && ::kill(pid, SIGTERM) == 0 && !exitWithin(pid, 2000)) {
         ::kill(pid, SIGKILL);
         ::waitpid(pid, nullptr, 0);
     }
@@ -83,12 +84,11 @@ protected:
         work.write("folder/HELLO.000", kHello);
         work.write("folder/BYTES.000", allBytes);
         work.write("outside.txt", "not for the calculator");
-        socat = start({"socat", "pty,raw,echo=0,link=" + serverSide, "pty,raw,echo=0,link=" + clientSide},
+        socat = start({"socat", "pty,raw,echo=0,link=" + device, "pty,raw,echo=0,link=" + clientSide},
                       work.pathOf("socat"));
-        ASSERT_TRUE(within(5000, [this] { return fs::exists(serverSide) && fs::exists(clientSide); }));
+        ASSERT_TRUE(within(5000, [this] { return fs::exists(device) && fs::exists(clientSide); }));
         const std::string tmp = "TMPDIR=" + work.pathOf("tmp");
-        server = start({"env", tmp, QUILLMERE_DIR_PROGRAM, "--serve", serverSide, folder},
-                       work.pathOf("serve"));
+        server = start({"env", tmp, QUILLMERE_DIR_PROGRAM, "--serve", device, folder}, work.pathOf("serve"));
         ASSERT_TRUE(within(5000, [this] { return !work.read("serve.out").value_or("").empty(); }));
     }
     void TearDown() override {
@@ -108,7 +108,7 @@ protected:
 
     TempFolder work;
     const std::string folder = work.pathOf("folder");
-    const std::string serverSide = work.pathOf("A");
+    const std::string device = work.pathOf("A");
     const std::string clientSide = work.pathOf("B");
     std::string allBytes = std::string("HP39BinB\x05" "Bytes") + std::string(256, '\0');
     pid_t socat = 0;
@@ -129,9 +129,7 @@ TEST_F(Serving, EveryClientGetsTheFilesByteForByteAndSigtermLeavesNothingBehind)
         }
         ::close(line);
     }
-    std::string gets;
-    std::string sent;
-    std::string refused;
+    std::string gets, sent, refused;
     for (const auto& [name, bytes] : expected) {
         gets += "get NOPE.000\nget " + name + "\n";
         sent += "Sent " + name + " (" + std::to_string(bytes.size()) + " bytes)\n";
@@ -139,7 +137,7 @@ TEST_F(Serving, EveryClientGetsTheFilesByteForByteAndSigtermLeavesNothingBehind)
     }
     cKermit(gets);
     EXPECT_EQ(filesOf(work, "received"), expected);
-    const fs::path lock = "/var/lock/LCK.." + fs::read_symlink(serverSide).filename().string();
+    const fs::path lock = "/var/lock/LCK.." + fs::read_symlink(device).filename().string();
     pid_t kermit = 0;
     ASSERT_TRUE(std::ifstream(lock) >> kermit);
     ::kill(server, SIGTERM);

@@ -21,10 +21,8 @@ std::string blockCheck(const std::string& bytes, int type) {
             sum = (sum & 1) ? (sum >> 1) ^ 0x8408 : sum >> 1;
         }
     }
-    if (type == 1) {
-        return {tochar((sum + ((sum & 0300) >> 6)) & 077)};
-    }
-    return {tochar((sum >> 12) & 017), tochar((sum >> 6) & 077), tochar(sum & 077)};
+    return type == 1 ? std::string{tochar((sum + ((sum & 0300) >> 6)) & 077)}
+                     : std::string{tochar((sum >> 12) & 017), tochar((sum >> 6) & 077), tochar(sum & 077)};
 }
 
 struct Line {
