@@ -3,11 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <map>
+#include <numeric>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -20,7 +22,6 @@ namespace {
 
 using Files = std::map<std::string, std::string>;
 
-// Polls every 10 ms, for at most ms milliseconds.
 bool within(int ms, const std::function<bool()>& condition) {
     for (int waited = 0; !condition(); waited += 10) {
         if (waited >= ms) {
@@ -31,221 +32,156 @@ bool within(int ms, const std::function<bool()>& condition) {
     return true;
 }
 
-std::string contents(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// Every entry of a folder with its bytes (a link's target for a link).
-Files filesOf(const fs::path& folder) {
+Files filesOf(const TempFolder& work, const std::string& folder) {
     Files files;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        files[entry.path().filename().string()] =
-            entry.is_symlink() ? fs::read_symlink(entry.path()).string() : contents(entry.path());
+    for (const auto& entry : fs::directory_iterator(work.pathOf(folder))) {
+        const std::string name = entry.path().filename().string();
+        files[name] = work.read(folder + "/" + name).value_or("");
     }
     return files;
 }
 
-// A real process with its output in <output>.out and <output>.err; killed
-// if the test ends first.
-class Process {
-public:
-    Process(const std::vector<std::string>& argv, const std::string& output, const std::string& env = "") {
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            if (!env.empty()) {
-                ::putenv(const_cast<char*>(env.c_str()));
-            }
-            ::dup2(::open("/dev/null", O_RDONLY), STDIN_FILENO);
-            ::dup2(::open((output + ".out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDOUT_FILENO);
-            ::dup2(::open((output + ".err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDERR_FILENO);
-            std::vector<char*> args;
-            for (const std::string& argument : argv) {
-                args.push_back(const_cast<char*>(argument.c_str()));
-            }
-            args.push_back(nullptr);
-            ::execvp(args[0], args.data());
-            ::_exit(127);
-        }
+// Starts a real process writing to <output>.out and <output>.err.
+pid_t start(std::vector<std::string> argv, const std::string& output) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::dup2(::open("/dev/null", O_RDONLY), STDIN_FILENO);
+        ::dup2(::open((output + ".out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDOUT_FILENO);
+        ::dup2(::open((output + ".err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDERR_FILENO);
+        std::vector<char*> args(argv.size() + 1);
+        std::transform(argv.begin(), argv.end(), args.begin(), [](auto& word) { return word.data(); });
+        ::execvp(args[0], args.data());
+        ::_exit(127);
     }
-    ~Process() {
-        if (!status_ && (::kill(pid_, SIGTERM) != 0 || !exitWithin(2000))) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, 0);
-        }
-    }
-    pid_t pid() const { return pid_; }
-    // The exit status (-1 for a signal), or nothing while it still runs.
-    std::optional<int> exitWithin(int ms) {
-        within(ms, [this] {
-            int status = 0;
-            if (::waitpid(pid_, &status, WNOHANG) == pid_) {
-                status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-            }
-            return status_.has_value();
-        });
-        return status_;
-    }
+    return pid;
+}
 
-private:
-    pid_t pid_;
-    std::optional<int> status_;
-};
+// The exit status (-1 for a signal), or nothing while it still runs.
+std::optional<int> exitWithin(pid_t pid, int ms) {
+    int status = 0;
+    const bool ended = within(ms, [&] { return ::waitpid(pid, &status, WNOHANG) == pid; });
+    return ended ? std::optional<int>(WIFEXITED(status) ? WEXITSTATUS(status) : -1) : std::nullopt;
+}
+
+// Asks a process to end and makes it; 0 (never started) is left alone, as kill(0) would reach us.
+void stop(pid_t pid) {
+    if (pid > 0 && ::kill(pid, SIGTERM) == 0 && !exitWithin(pid, 2000)) {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+    }
+}
 
 const std::string kHello = "HP39AscA 5 Hello\r\nbody\nlast line\n";
 
-std::string allBytes() {
-    std::string bytes = "HP39BinB\x05" "Bytes";
-    for (int byte = 0; byte < 256; ++byte) {
-        bytes += static_cast<char>(byte);
-    }
-    return bytes;
-}
-
-// Runs C-Kermit's own client on the line with these commands and returns
-// what it printed.
-std::string runKermit(const TempFolder& work, const std::string& commands) {
-    std::ofstream(work.pathOf("client.ksc"))
-        << "set line " << work.pathOf("B") << "\nset speed 9600\nset carrier-watch off\nset flow-control none\n"
-        << "cd " << work.pathOf("received") << "\n" << commands << "exit 0\n";
-    Process kermit({"kermit", work.pathOf("client.ksc"), "-Y"}, work.pathOf("client"));
-    EXPECT_EQ(kermit.exitWithin(30000), 0);
-    return contents(work.pathOf("client.out"));
-}
-
-// A folder of two calculator files served on one end of a pseudo-terminal
-// pair; the clients talk on the other end, "B".
+// A folder of two calculator files served on end "A" of a pseudo-terminal pair; clients use end "B".
 class Serving : public ::testing::Test {
 protected:
     void SetUp() override {
         for (const char* name : {"folder", "received", "tmp"}) {
             fs::create_directory(work.pathOf(name));
         }
-        std::ofstream(folder + "/HELLO.000", std::ios::binary) << kHello;
-        std::ofstream(folder + "/BYTES.000", std::ios::binary) << allBytes();
+        std::iota(allBytes.begin() + 14, allBytes.end(), '\0');
+        work.write("folder/HELLO.000", kHello);
+        work.write("folder/BYTES.000", allBytes);
         work.write("outside.txt", "not for the calculator");
-        socat.emplace(std::vector<std::string>{"socat", "pty,raw,echo=0,link=" + work.pathOf("A"),
-                                               "pty,raw,echo=0,link=" + work.pathOf("B")},
+        socat = start({"socat", "pty,raw,echo=0,link=" + device, "pty,raw,echo=0,link=" + clientSide},
                       work.pathOf("socat"));
-        ASSERT_TRUE(within(5000, [this] { return fs::exists(work.pathOf("A")) && fs::exists(work.pathOf("B")); }));
-        server.emplace(std::vector<std::string>{QUILLMERE_DIR_PROGRAM, "--serve", work.pathOf("A"), folder},
-                       work.pathOf("server"), "TMPDIR=" + work.pathOf("tmp"));
-        ASSERT_TRUE(within(5000, [this] { return !contents(work.pathOf("server.out")).empty(); }));
+        ASSERT_TRUE(within(5000, [this] { return fs::exists(device) && fs::exists(clientSide); }));
+        const std::string tmp = "TMPDIR=" + work.pathOf("tmp");
+        server = start({"env", tmp, QUILLMERE_DIR_PROGRAM, "--serve", device, folder}, work.pathOf("serve"));
+        ASSERT_TRUE(within(5000, [this] { return !work.read("serve.out").value_or("").empty(); }));
+    }
+    void TearDown() override {
+        stop(server);
+        stop(socat);
+    }
+
+    // Runs C-Kermit's own client on "B" with these commands; what it printed.
+    std::string cKermit(const std::string& commands) {
+        work.write("client.ksc", "set carrier-watch off\nset flow-control none\nset line " + clientSide +
+                                     "\ncd " + work.pathOf("received") + "\n" + commands + "exit 0\n");
+        const pid_t kermit = start({"kermit", work.pathOf("client.ksc"), "-Y"}, work.pathOf("client"));
+        EXPECT_EQ(exitWithin(kermit, 30000), 0);
+        stop(kermit);
+        return work.read("client.out").value_or("");
     }
 
     TempFolder work;
     const std::string folder = work.pathOf("folder");
-    std::optional<Process> socat;
-    std::optional<Process> server;
+    const std::string device = work.pathOf("A");
+    const std::string clientSide = work.pathOf("B");
+    std::string allBytes = std::string("HP39BinB\x05" "Bytes") + std::string(256, '\0');
+    pid_t socat = 0;
+    pid_t server = 0;
 };
 
-TEST_F(Serving, EveryClientGetsTheDirectoryAndTheFilesByteForByte) {
+TEST_F(Serving, EveryClientGetsTheFilesByteForByteAndSigtermLeavesNothingBehind) {
     const Files expected = {{"HP39DIR.CUR", "HP39AscA A 11 HP39DIR.0004 Root"},
                             {"HP39DIR.000", "HP39AscAA 9 HELLO.0005 HelloB 9 BYTES.0005 Bytes"},
                             {"HELLO.000", kHello},
-                            {"BYTES.000", allBytes()}};
-    const auto strict = [&](int blockCheck) {
-        StrictClient client(work.pathOf("B"), blockCheck);
-        Files got;
+                            {"BYTES.000", allBytes}};
+    for (const int blockCheck : {1, 3}) {
+        SCOPED_TRACE(blockCheck);
+        const int line = ::open(clientSide.c_str(), O_RDWR | O_NOCTTY);
         for (const auto& [name, bytes] : expected) {
-            got[name] = client.get(name).value_or("(refused)");
+            EXPECT_EQ(strictGet(line, "NOPE.000", blockCheck), std::nullopt);
+            EXPECT_EQ(strictGet(line, name, blockCheck), bytes) << name;
         }
-        return got;
-    };
-    const auto cKermit = [&] {
-        std::string gets;
-        for (const auto& [name, bytes] : expected) {
-            gets += "get " + name + "\n";
-        }
-        runKermit(work, gets + "finish\n");
-        return filesOf(work.pathOf("received"));
-    };
-    const std::vector<std::pair<const char*, std::function<Files()>>> clients = {
-        {"strict, block check 1", [&] { return strict(1); }},
-        {"strict, block check 3", [&] { return strict(3); }},
-        {"C-Kermit, then FINISH", cKermit}};
-    std::string report = "Wrote 2 entries to " + folder + "/HP39DIR.000.\n";
-    for (const auto& [client, fetch] : clients) {
-        SCOPED_TRACE(client);
-        EXPECT_EQ(fetch(), expected);
-        for (const auto& [name, bytes] : expected) {
-            report += "Sent " + name + " (" + std::to_string(bytes.size()) + " bytes)\n";
-        }
+        ::close(line);
     }
-    EXPECT_EQ(server->exitWithin(2000), 0);
-    EXPECT_EQ(contents(work.pathOf("server.out")), report);
+    std::string gets, sent, refused;
+    for (const auto& [name, bytes] : expected) {
+        gets += "get NOPE.000\nget " + name + "\n";
+        sent += "Sent " + name + " (" + std::to_string(bytes.size()) + " bytes)\n";
+        refused += "quillmere-dir: Refused \"NOPE.000\": it is not a file of \"" + folder + "\".\n";
+    }
+    cKermit(gets);
+    EXPECT_EQ(filesOf(work, "received"), expected);
+    const fs::path lock = "/var/lock/LCK.." + fs::read_symlink(device).filename().string();
+    pid_t kermit = 0;
+    ASSERT_TRUE(std::ifstream(lock) >> kermit);
+    ::kill(server, SIGTERM);
+    EXPECT_EQ(exitWithin(server, 2000), 0);
+    EXPECT_FALSE(fs::exists("/proc/" + std::to_string(kermit)));
+    EXPECT_FALSE(fs::exists(lock));
+    EXPECT_TRUE(fs::is_empty(work.pathOf("tmp")));
+    EXPECT_EQ(filesOf(work, "folder").size(), 4U);
+    const std::string wrote = "Wrote 2 entries to " + folder + "/HP39DIR.000.\n";
+    EXPECT_EQ(work.read("serve.out"), wrote + sent + sent + sent);
+    EXPECT_EQ(work.read("serve.err"), refused + refused + refused);
 }
 
-TEST_F(Serving, RefusesEverythingOutsideTheFolderAndEveryChangeToIt) {
+TEST_F(Serving, RefusesEverythingOutsideTheFolderEndsOnFinishAndNamesWhatIsMissing) {
     fs::create_symlink(work.pathOf("outside.txt"), folder + "/LINK.000");
-    const Files before = filesOf(folder);
-    const std::vector<std::string> requests = {"get ../outside.txt", "get " + work.pathOf("outside.txt"),
-                                               "get LINK.000",       "remote host touch HOST.000",
-                                               "remote delete HELLO.000", "remote cd ..",
-                                               "send " + work.pathOf("outside.txt")};
+    const Files before = filesOf(work, "folder");
+    const std::string requests[] = {"get ../outside.txt", "get " + work.pathOf("outside.txt"), "get LINK.000",
+                                    "remote host touch HOST.000", "remote delete HELLO.000", "remote cd ..",
+                                    "send " + work.pathOf("outside.txt")};
     std::string commands;
     for (const std::string& request : requests) {
         commands += request + "\necho {" + request + ": \\v(status)}\n";
     }
-    const std::string printed = runKermit(work, commands);
+    const std::string printed = cKermit(commands + "finish\n");
     for (const std::string& request : requests) {
         EXPECT_NE(printed.find(request + ": 1\n"), std::string::npos) << request << " was not refused";
     }
-    EXPECT_EQ(filesOf(folder), before);
-    EXPECT_EQ(filesOf(work.pathOf("received")), Files{});
-}
-
-TEST_F(Serving, AMissingFileIsRefusedAndSigtermLeavesNothingBehind) {
-    {
-        StrictClient client(work.pathOf("B"), 1);
-        EXPECT_EQ(client.get("NOPE.000"), std::nullopt);
-        EXPECT_EQ(client.get("HELLO.000"), kHello);
-    }
-    pid_t kermit = 0;
-    for (const auto& entry : fs::directory_iterator("/proc")) {
-        std::ifstream stat(entry.path() / "stat");
-        std::string pid, name, state;
-        pid_t parent = 0;
-        if (stat >> pid >> name >> state >> parent && parent == server->pid()) {
-            kermit = std::stoi(pid);
-        }
-    }
-    ASSERT_NE(kermit, 0);
-    const auto lockFiles = [kermit] {
-        int held = 0;
-        for (const auto& entry : fs::directory_iterator("/var/lock")) {
-            pid_t holder = 0;
-            held += entry.is_regular_file() && (std::ifstream(entry.path()) >> holder) && holder == kermit;
-        }
-        return held;
-    };
-    EXPECT_EQ(lockFiles(), 1);
-    ::kill(server->pid(), SIGTERM);
-    EXPECT_EQ(server->exitWithin(2000), 0);
-    EXPECT_FALSE(fs::exists("/proc/" + std::to_string(kermit)));
-    EXPECT_EQ(lockFiles(), 0);
-    EXPECT_TRUE(fs::is_empty(work.pathOf("tmp")));
-    EXPECT_EQ(filesOf(folder).size(), 4U);
-    EXPECT_EQ(contents(work.pathOf("server.err")),
-              "quillmere-dir: Refused \"NOPE.000\": it is not a file of \"" + folder + "\".\n");
-}
-
-TEST(ServeErrors, NameTheMissingPackageOrTheDevice) {
-    TempFolder work;
-    fs::create_directory(work.pathOf("folder"));
-    std::ofstream(work.pathOf("folder/HELLO.000")) << kHello;
+    EXPECT_EQ(filesOf(work, "folder"), before);
+    EXPECT_EQ(filesOf(work, "received"), Files{});
+    EXPECT_EQ(exitWithin(server, 2000), 0);
     const struct {
-        std::string device, path, message;
+        std::string env, device, message;
     } rows[] = {
-        {"/dev/null", "PATH=/nonexistent",
+        {"PATH=/nonexistent", "/dev/null",
          "Cannot find the program \"kermit\": install the Debian package \"ckermit\"."},
-        {"/nonexistent/ttyUSB0", "",
+        {"PATH=/usr/bin:/bin", "/nonexistent/ttyUSB0",
          "Cannot open the serial device \"/nonexistent/ttyUSB0\": no such file or directory."},
     };
     for (const auto& row : rows) {
-        Process server({QUILLMERE_DIR_PROGRAM, "--serve", row.device, work.pathOf("folder")}, work.pathOf("server"), row.path);
-        EXPECT_EQ(server.exitWithin(10000), 1);
-        EXPECT_EQ(contents(work.pathOf("server.err")), "quillmere-dir: " + row.message + "\n");
+        const pid_t failing = start({"env", row.env, QUILLMERE_DIR_PROGRAM, "--serve", row.device, folder},
+                                    work.pathOf("failing"));
+        EXPECT_EQ(exitWithin(failing, 10000), 1);
+        stop(failing);
+        EXPECT_EQ(work.read("failing.err"), "quillmere-dir: " + row.message + "\n");
     }
 }
 
