@@ -38,7 +38,7 @@ define ensure_packages
 	fi
 endef
 
-.PHONY: deps build run test sanitize fuzz bench package install uninstall clean
+.PHONY: deps build run test sanitize fuzz bench package install uninstall format clean
 
 deps:
 	$(call ensure_packages,$(BUILD_PACKAGES))
@@ -106,6 +106,11 @@ uninstall:
 	sed -n 's|^\(.*/doc/quillmere\)/.*|$(DESTDIR)\1|p' $(INSTALL_MANIFEST) | sort -u | \
 	  xargs -d '\n' -r rmdir --ignore-fail-on-non-empty --
 	rm -f $(INSTALL_MANIFEST)
+
+# Every C++ file in the style of .clang-format.
+format:
+	$(call ensure_packages,clang-format)
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
 	rm -rf build
