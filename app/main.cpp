@@ -1,8 +1,8 @@
-#include "ui/accessibility.h"
 #include "app/arguments.h"
-#include "ui/main_window.h"
-#include "core/pending_files.h"
 #include "app/window_icon.h"
+#include "core/pending_files.h"
+#include "ui/accessibility.h"
+#include "ui/main_window.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -15,17 +15,17 @@ int main(int argc, char* argv[]) {
     using quillmere::Arguments;
     const Arguments arguments = quillmere::parseArguments(argc, argv);
     switch (arguments.action) {
-        case Arguments::Action::Help:
-            std::cout << quillmere::kUsage;
-            return 0;
-        case Arguments::Action::Version:
-            std::cout << "quillmere " QUILLMERE_DISPLAY_VERSION "\n";
-            return 0;
-        case Arguments::Action::Misuse:
-            std::cerr << quillmere::kUsage;
-            return 2;
-        case Arguments::Action::Window:
-            break;
+    case Arguments::Action::Help:
+        std::cout << quillmere::kUsage;
+        return 0;
+    case Arguments::Action::Version:
+        std::cout << "quillmere " QUILLMERE_DISPLAY_VERSION "\n";
+        return 0;
+    case Arguments::Action::Misuse:
+        std::cerr << quillmere::kUsage;
+        return 2;
+    case Arguments::Action::Window:
+        break;
     }
 
     QApplication app(argc, argv);

@@ -5,9 +5,9 @@
 //   quillmere-bench startup    the start-up line alone
 //   quillmere-bench N [RUNS]   one size in this process: the lines alone
 #include "bench/floors.h"
-#include "core/bounded_file.h"
 #include "bench/sample_folder.h"
 #include "bench/startup_timer.h"
+#include "core/bounded_file.h"
 #include "tests/support/window_driver.h"
 #include "ui/control_names.h"
 
@@ -112,16 +112,19 @@ int benchOneSize(int argc, char** argv, int files, int runs) {
     namespace controls = quillmere::form1_names;
     const auto fileRows = [&window] { return static_cast<int>(window.rows(controls::List2).size()); };
     const QString path = QString::fromLocal8Bit(folder.c_str());
-    measure("refresh", files, runs, [&] { window.chooseFolder(path); }, [&] { floorListing(folder); });
+    measure(
+        "refresh", files, runs, [&] { window.chooseFolder(path); }, [&] { floorListing(folder); });
     if (fileRows() != files) {
         std::fprintf(stderr, "bench: the window lists %d files, not %d\n", fileRows(), files);
         return 1;
     }
     const std::vector<std::string> names = floorListing(folder);
-    measure("getnames", files, runs, [&] { window.click(controls::Command6); },
-            [&] { floorReadHeaders(folder, names); });
-    measure("createdir", files, runs, [&] { window.click(controls::Command3); },
-            [&] { floorCreateDirectory(folder, floorOutput); });
+    measure(
+        "getnames", files, runs, [&] { window.click(controls::Command6); },
+        [&] { floorReadHeaders(folder, names); });
+    measure(
+        "createdir", files, runs, [&] { window.click(controls::Command3); },
+        [&] { floorCreateDirectory(folder, floorOutput); });
     if (quillmere::readWholeFile(folder + "/HP39DIR.000", "HP39DIR.000") !=
         quillmere::readWholeFile(floorOutput, "the floor's directory")) {
         std::fprintf(stderr, "bench: HP39DIR.000 differs from the floor's bytes at %d files\n", files);
@@ -129,10 +132,13 @@ int benchOneSize(int argc, char** argv, int files, int runs) {
     }
     if (files > 1) {
         window.click(controls::Command6);
-        measure("move", files, runs, [&] {
-            window.selectRow(controls::List1, files / 2);
-            window.click(controls::Command5);
-        }, nullptr);
+        measure(
+            "move", files, runs,
+            [&] {
+                window.selectRow(controls::List1, files / 2);
+                window.click(controls::Command5);
+            },
+            nullptr);
     }
     return 0;
 }
@@ -178,10 +184,14 @@ std::map<std::pair<std::string, int>, Figure> parseLines(const std::string& outp
             const auto equals = word.find('=');
             const std::string key = word.substr(0, equals);
             const double value = std::stod(word.substr(equals + 1));
-            if (key == "files") files = static_cast<int>(value);
-            if (key == "median_s") figure.median = value;
-            if (key == "ratio") figure.ratio = value;
-            if (key == "peak_rss_mib") figure.peakMib = static_cast<long>(value);
+            if (key == "files")
+                files = static_cast<int>(value);
+            if (key == "median_s")
+                figure.median = value;
+            if (key == "ratio")
+                figure.ratio = value;
+            if (key == "peak_rss_mib")
+                figure.peakMib = static_cast<long>(value);
         }
         figures[{action, files}] = figure;
     }
@@ -222,15 +232,15 @@ int benchAllSizes(const char* self) {
     };
     std::printf("\n");
     const double startup = figures[{"startup", 0}].ratio;
-    verdict(startup <= 1.10, "startup: " + std::to_string(startup).substr(0, 4) +
-                                 "x the one-label window (at most 1.10x)");
+    verdict(startup <= 1.10,
+            "startup: " + std::to_string(startup).substr(0, 4) + "x the one-label window (at most 1.10x)");
     const std::map<std::string, double> ratios = {{"createdir", 2.0}, {"getnames", 3.0}, {"refresh", 3.0}};
     for (const auto& [action, limit] : ratios) {
         for (const int files : {10000, 32767, 100000}) {
             const double ratio = figures[{action, files}].ratio;
-            verdict(ratio <= limit, action + " at " + std::to_string(files) + " files: " +
-                                        std::to_string(ratio).substr(0, 4) + "x floor (at most " +
-                                        std::to_string(limit).substr(0, 3) + "x)");
+            verdict(ratio <= limit, action + " at " + std::to_string(files) +
+                                        " files: " + std::to_string(ratio).substr(0, 4) +
+                                        "x floor (at most " + std::to_string(limit).substr(0, 3) + "x)");
         }
     }
     for (const char* action : {"refresh", "getnames", "createdir", "move"}) {
@@ -239,7 +249,8 @@ int benchAllSizes(const char* self) {
                                     std::to_string(growth).substr(0, 5) + "x (at most 12x)");
     }
     const double move = figures[{"move", 100000}].median;
-    verdict(move < 0.016, "move at 100000 files: " + std::to_string(move * 1000).substr(0, 5) + " ms (under 16)");
+    verdict(move < 0.016,
+            "move at 100000 files: " + std::to_string(move * 1000).substr(0, 5) + " ms (under 16)");
     for (const char* action : {"getnames", "createdir"}) {
         const long above = figures[{action, 100000}].peakMib - figures[{action, 0}].peakMib;
         verdict(above <= 25, std::string(action) + " peak memory at 100000 files: " + std::to_string(above) +

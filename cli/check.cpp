@@ -41,7 +41,8 @@ int checkDirectory(const Options& options, std::ostream& out) {
     for (std::size_t i = 0; i < contents.records.size(); ++i) {
         const DirectoryRecord& record = contents.records[i];
         const std::string& name = record.fileName;
-        const std::string at = "entry " + std::to_string(i + 1) + " at offset " + std::to_string(record.offset) + ": ";
+        const std::string at =
+            "entry " + std::to_string(i + 1) + " at offset " + std::to_string(record.offset) + ": ";
         if (!listed.insert(name).second) {
             problems.push_back(at + "\"" + name + "\" is listed twice");
             continue;
@@ -60,8 +61,9 @@ int checkDirectory(const Options& options, std::ostream& out) {
             std::string headerLine;
             const FileEntry entry = readFileEntry(filePath, name, headerLine);
             if (record.typeLetter != entry.typeLetter) {
-                problems.push_back(at + "the type letter of \"" + name + "\" is " + shownLetter(record.typeLetter) +
-                                   " but the file gives " + shownLetter(entry.typeLetter));
+                problems.push_back(at + "the type letter of \"" + name + "\" is " +
+                                   shownLetter(record.typeLetter) + " but the file gives " +
+                                   shownLetter(entry.typeLetter));
             }
             const std::string_view title = entryTitle(entry.typeLetter, entry.title);
             if (title != record.title) {
@@ -73,9 +75,9 @@ int checkDirectory(const Options& options, std::ostream& out) {
         }
     }
     if (contents.fault) {
-        problems.push_back((contents.fault->offset == 0 ? std::string()
-                                                        : "entry " + std::to_string(contents.records.size() + 1) +
-                                                              " at ") +
+        problems.push_back((contents.fault->offset == 0
+                                ? std::string()
+                                : "entry " + std::to_string(contents.records.size() + 1) + " at ") +
                            "offset " + std::to_string(contents.fault->offset) + ": " + contents.fault->cause);
     }
     for (const std::string& name : listCalculatorFiles(options.folder)) {

@@ -100,7 +100,8 @@ int writeDirectory(const Options& options, std::ostream& out, std::ostream& err,
 int printEntries(const Options& options, std::ostream& out) {
     Catalogue catalogue = catalogueFor(options);
     catalogue.readEntriesLastRowFirst([&out](const std::string& fileName, const FileEntry& entry) {
-        out << entry.typeLetter << '\t' << fileName << '\t' << entryTitle(entry.typeLetter, entry.title) << '\n';
+        out << entry.typeLetter << '\t' << fileName << '\t' << entryTitle(entry.typeLetter, entry.title)
+            << '\n';
     });
     return 0;
 }
@@ -109,14 +110,15 @@ int serveFolder(const Options& options, std::ostream& out, std::ostream& err, bo
     writeDirectory(options, out, err, showProgress);
     // The calculator may ask at once: say what was written before serving.
     out << std::flush;
-    kermit::serveFolder({options.device, options.speed, options.folder}, [&](const kermit::Transfer& transfer) {
-        if (transfer.sent) {
-            out << "Sent " << transfer.name << " (" << transfer.bytes << " bytes)" << std::endl;
-        } else {
-            err << "quillmere-dir: Refused \"" << transfer.name << "\": it is not a file of \"" << options.folder
-                << "\"." << std::endl;
-        }
-    });
+    kermit::serveFolder(
+        {options.device, options.speed, options.folder}, [&](const kermit::Transfer& transfer) {
+            if (transfer.sent) {
+                out << "Sent " << transfer.name << " (" << transfer.bytes << " bytes)" << std::endl;
+            } else {
+                err << "quillmere-dir: Refused \"" << transfer.name << "\": it is not a file of \""
+                    << options.folder << "\"." << std::endl;
+            }
+        });
     return 0;
 }
 

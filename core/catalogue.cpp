@@ -65,7 +65,8 @@ void Catalogue::createDirectory() {
     directoryText_ = kDirectoryHeader;
     directoryText_.reserve(directoryTextBound(order_.files()));
     setStatus("Creating DIR file");
-    readEntriesLastRowFirst([this](const std::string&, const FileEntry& entry) { directoryText_ += entry.bytes; });
+    readEntriesLastRowFirst(
+        [this](const std::string&, const FileEntry& entry) { directoryText_ += entry.bytes; });
     FinallyCreateDIR();
     setStatus("Ready");
 }

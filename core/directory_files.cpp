@@ -26,8 +26,8 @@ std::string errnoCause(int error) {
 
 [[noreturn]] void failToWrite(std::string_view fileName, const std::string& folder,
                               const std::string& cause) {
-    throw CatalogueError("Cannot write \"" + std::string(fileName) + "\" in \"" + folder +
-                         "\": " + cause + ".");
+    throw CatalogueError("Cannot write \"" + std::string(fileName) + "\" in \"" + folder + "\": " + cause +
+                         ".");
 }
 
 // Our own names beside a directory file: ".HP39DIR.000.1a2b3c4d.tmp" for a
@@ -42,12 +42,14 @@ std::string hiddenName(std::string_view fileName, unsigned number, const char* k
 bool isOurHiddenName(const std::string& name) {
     for (const std::string_view fileName : {kDirectoryFileName, kCurrentFileName}) {
         const std::string sample = hiddenName(fileName, 0, "tmp");
-        if (name.size() != sample.size() || name.compare(0, fileName.size() + 2, sample, 0, fileName.size() + 2) != 0) {
+        if (name.size() != sample.size() ||
+            name.compare(0, fileName.size() + 2, sample, 0, fileName.size() + 2) != 0) {
             continue;
         }
         const std::string kind = name.substr(name.size() - 4);
         const std::string hex = name.substr(fileName.size() + 2, 8);
-        if ((kind == ".tmp" || kind == ".old") && hex.find_first_not_of("0123456789abcdef") == std::string::npos) {
+        if ((kind == ".tmp" || kind == ".old") &&
+            hex.find_first_not_of("0123456789abcdef") == std::string::npos) {
             return true;
         }
     }
@@ -158,7 +160,8 @@ void makeHiddenName(Replacement& file, const std::string& folder, const char* ki
                     std::optional<PendingFile>& pending, Create create) {
     std::random_device random;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        name = joinPath(folderOf(file.target), hiddenName(file.fileName, static_cast<unsigned>(random()), kind));
+        name =
+            joinPath(folderOf(file.target), hiddenName(file.fileName, static_cast<unsigned>(random()), kind));
         pending.emplace(name);
         if (create(name)) {
             return;
@@ -266,8 +269,9 @@ std::string undo(Replacement& file) {
         writeCalls.unlink(file.temporary.c_str());
     }
     if (file.replaced) {
-        const bool restored = file.kept.empty() ? writeCalls.unlink(file.target.c_str()) == 0
-                                                : writeCalls.rename(file.kept.c_str(), file.target.c_str()) == 0;
+        const bool restored = file.kept.empty()
+                                  ? writeCalls.unlink(file.target.c_str()) == 0
+                                  : writeCalls.rename(file.kept.c_str(), file.target.c_str()) == 0;
         if (!restored) {
             unrestored = ", and the earlier \"" + std::string(file.fileName) + "\" could not be put back" +
                          (file.kept.empty() ? "" : " from \"" + file.kept + "\"") + ": " + errnoCause(errno);

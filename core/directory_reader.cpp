@@ -22,8 +22,7 @@ public:
             ++at_;
         }
         if (!expectBlank(fault, "a blank after the type letter") ||
-            !readCounted(record.fileName, fault, "file name") ||
-            !readCounted(record.title, fault, "title")) {
+            !readCounted(record.fileName, fault, "file name") || !readCounted(record.title, fault, "title")) {
             return std::nullopt;
         }
         return record;
@@ -32,9 +31,7 @@ public:
     std::size_t offset() const { return at_; }
 
 private:
-    char peek(std::size_t ahead) const {
-        return at_ + ahead < bytes_.size() ? bytes_[at_ + ahead] : '\0';
-    }
+    char peek(std::size_t ahead) const { return at_ + ahead < bytes_.size() ? bytes_[at_ + ahead] : '\0'; }
 
     bool failAt(DirectoryFault& fault, const std::string& cause) {
         fault = {at_, cause};
@@ -61,8 +58,9 @@ private:
             ++at_;
         }
         if (at_ == start) {
-            return at_ >= bytes_.size() ? failAt(fault, "the entry is cut short before the length of its " + what)
-                                        : failAt(fault, "expected the length of the " + what);
+            return at_ >= bytes_.size()
+                       ? failAt(fault, "the entry is cut short before the length of its " + what)
+                       : failAt(fault, "expected the length of the " + what);
         }
         if (!expectBlank(fault, ("a blank after the length of the " + what).c_str())) {
             return false;

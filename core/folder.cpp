@@ -23,8 +23,7 @@ unsigned char folded(char c) {
 
 bool equalIgnoringCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(),
-                      [](char x, char y) { return folded(x) == folded(y); });
+           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return folded(x) == folded(y); });
 }
 
 // Case-insensitive order; names that differ only in case keep a fixed order.

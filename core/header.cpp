@@ -120,8 +120,7 @@ std::string_view entryTitle(std::string_view typeLetter, std::string_view title)
     return typeLetter == "C" ? left(title, 3) : title;
 }
 
-std::string buildEntry(std::string_view typeLetter, std::string_view fileName,
-                       std::string_view title) {
+std::string buildEntry(std::string_view typeLetter, std::string_view fileName, std::string_view title) {
     const std::string_view shown = entryTitle(typeLetter, title);
     std::string entry;
     entry.reserve(typeLetter.size() + fileName.size() + shown.size() + 12);

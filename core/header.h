@@ -48,7 +48,6 @@ std::string titleOf(std::string_view headerLine);
 std::string_view entryTitle(std::string_view typeLetter, std::string_view title);
 
 // The length-prefixed record of one file in "HP39DIR.000".
-std::string buildEntry(std::string_view typeLetter, std::string_view fileName,
-                       std::string_view title);
+std::string buildEntry(std::string_view typeLetter, std::string_view fileName, std::string_view title);
 
 }  // namespace quillmere

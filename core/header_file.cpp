@@ -14,8 +14,7 @@ std::string readFileHead(const std::string& path, const std::string& fileName) {
     return head;
 }
 
-ParsedHeader readHeader(const std::string& path, const std::string& fileName,
-                        std::string& headerLine) {
+ParsedHeader readHeader(const std::string& path, const std::string& fileName, std::string& headerLine) {
     headerLine = headerLineOf(readFileHead(path, fileName));
     try {
         return parseHeader(headerLine);

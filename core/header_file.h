@@ -15,8 +15,7 @@ std::string readFileHead(const std::string& path, const std::string& fileName);
 // Reads and parses the header of the file at path. headerLine receives the
 // header line before the parse, so it holds it even when the parse fails.
 // Throws CatalogueError naming fileName.
-ParsedHeader readHeader(const std::string& path, const std::string& fileName,
-                        std::string& headerLine);
+ParsedHeader readHeader(const std::string& path, const std::string& fileName, std::string& headerLine);
 
 // What one file of a folder gives its directory.
 struct FileEntry {

@@ -61,8 +61,8 @@ void checkDevice(const std::string& device) {
         return;
     }
     const int error = errno;
-    std::string message = "Cannot open the serial device \"" + device + "\": " +
-                          causeOf(std::error_code(error, std::generic_category())) + ".";
+    std::string message = "Cannot open the serial device \"" + device +
+                          "\": " + causeOf(std::error_code(error, std::generic_category())) + ".";
     if (error == EACCES || error == EPERM) {
         message += " Add yourself to the \"dialout\" group (sudo adduser $USER dialout) and log in again.";
     } else if (error == EBUSY) {
@@ -77,8 +77,8 @@ struct Pipe {
     Pipe() {
         int ends[2];
         if (::pipe2(ends, O_CLOEXEC) != 0) {
-            throw CatalogueError("Cannot start kermit: " + causeOf(std::error_code(errno, std::generic_category())) +
-                                 ".");
+            throw CatalogueError(
+                "Cannot start kermit: " + causeOf(std::error_code(errno, std::generic_category())) + ".");
         }
         read = ends[0];
         write = ends[1];
@@ -236,8 +236,8 @@ void serveFolder(const ServeSettings& settings, const std::function<void(const T
     const StopSignals signals(stop.write);
     const pid_t kermit = startKermit(program, script, log);
     if (kermit < 0) {
-        throw CatalogueError("Cannot start kermit: " + causeOf(std::error_code(errno, std::generic_category())) +
-                             ".");
+        throw CatalogueError(
+            "Cannot start kermit: " + causeOf(std::error_code(errno, std::generic_category())) + ".");
     }
     script.closeRead();
     log.closeWrite();

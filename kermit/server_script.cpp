@@ -69,9 +69,9 @@ std::string serverScript(const ServeSettings& settings, const std::string& logPa
     script += "set root " + word(settings.folder) + orStop;
     // A client may fetch files and end the session (GET, FINISH); every other
     // service could change the folder, reach outside it or reopen the rest.
-    for (const char* service : {"send", "mail", "print", "assign", "cd", "copy", "delete", "directory", "host",
-                                "mkdir", "rmdir", "rename", "retrieve", "set", "space", "type", "who", "query",
-                                "bye", "exit", "enable"}) {
+    for (const char* service : {"send",      "mail", "print", "assign", "cd",     "copy",     "delete",
+                                "directory", "host", "mkdir", "rmdir",  "rename", "retrieve", "set",
+                                "space",     "type", "who",   "query",  "bye",    "exit",     "enable"}) {
         script += std::string("disable ") + service + "\n";
     }
     script += "server\n";

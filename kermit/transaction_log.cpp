@@ -37,7 +37,8 @@ std::optional<Transfer> parseTransaction(std::string_view line) {
     Transfer transfer;
     transfer.sent = direction == "SEND" && after[2] == "OK";
     const std::size_t folder = rest.find_last_of("/\\");
-    transfer.name = std::string(transfer.sent && folder != std::string_view::npos ? rest.substr(folder + 1) : rest);
+    transfer.name =
+        std::string(transfer.sent && folder != std::string_view::npos ? rest.substr(folder + 1) : rest);
     std::from_chars(after[0].data(), after[0].data() + after[0].size(), transfer.bytes);
     return transfer;
 }

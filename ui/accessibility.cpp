@@ -2,10 +2,10 @@
 
 #include "ui/arrow_button.h"
 #include "ui/control_names.h"
-#include "ui/folder_window.h"
-#include "ui/folder_window_controls.h"
 #include "ui/directory_text_field.h"
 #include "ui/folder_tree.h"
+#include "ui/folder_window.h"
+#include "ui/folder_window_controls.h"
 #include "ui/main_window.h"
 #include "ui/main_window_controls.h"
 #include "ui/progress_area.h"
@@ -105,7 +105,8 @@ QAccessibleInterface* interfaceFor(const QString& className, QObject* object) {
     if (className == QLatin1String("QLabel") && object->objectName() == QLatin1String(form1_names::status)) {
         return new StatusInterface(static_cast<QLabel*>(object));
     }
-    if (className == QLatin1String("QComboBox") && object->objectName() == QLatin1String(dialog_names::Drive1)) {
+    if (className == QLatin1String("QComboBox") &&
+        object->objectName() == QLatin1String(dialog_names::Drive1)) {
         return new DriveListInterface(static_cast<QComboBox*>(object));
     }
     return nullptr;

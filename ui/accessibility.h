@@ -10,8 +10,8 @@ struct Form1Controls;
 void describeForm1Controls(const Form1Controls& controls);
 void describeDialogControls(const DialogControls& controls);
 
-// Presents the main window as a window, the drive list under its name, the progress bar as one, the status text as a status bar, and the
-// directory text field as off screen while it lies beyond the window's edge.
+// Presents the main window as a window, the drive list under its name, the progress bar as one, the status
+// text as a status bar, and the directory text field as off screen while it lies beyond the window's edge.
 // Affects only the controls created afterwards.
 void installAccessibleInterfaces();
 

@@ -11,8 +11,7 @@ constexpr int kRows = 7;
 
 }  // namespace
 
-ArrowButton::ArrowButton(Direction direction, QWidget* parent)
-    : QPushButton(parent), direction_(direction) {}
+ArrowButton::ArrowButton(Direction direction, QWidget* parent) : QPushButton(parent), direction_(direction) {}
 
 void ArrowButton::paintEvent(QPaintEvent* event) {
     QPushButton::paintEvent(event);

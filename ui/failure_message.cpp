@@ -9,7 +9,8 @@
 namespace quillmere {
 
 void showFailure(QWidget* parent, const CatalogueError& error) {
-    QMessageBox::critical(parent, QCoreApplication::translate("quillmere::Form1", "Quillmere"), fromLocal(error.what()));
+    QMessageBox::critical(parent, QCoreApplication::translate("quillmere::Form1", "Quillmere"),
+                          fromLocal(error.what()));
 }
 
 }  // namespace quillmere

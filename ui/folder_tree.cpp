@@ -1,8 +1,8 @@
 #include "ui/folder_tree.h"
 
 #include "core/catalogue_error.h"
-#include "ui/failure_message.h"
 #include "core/folder.h"
+#include "ui/failure_message.h"
 #include "ui/local_text.h"
 
 #include <QDir>

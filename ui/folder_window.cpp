@@ -1,7 +1,7 @@
 #include "ui/folder_window.h"
 
-#include "ui/accessibility.h"
 #include "core/catalogue_error.h"
+#include "ui/accessibility.h"
 #include "ui/control_names.h"
 #include "ui/drives.h"
 #include "ui/failure_message.h"
@@ -22,8 +22,8 @@
 namespace quillmere {
 namespace {
 
-constexpr Qt::WindowFlags kFixedDialogFrame = Qt::Dialog | Qt::CustomizeWindowHint |
-                                              Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+constexpr Qt::WindowFlags kFixedDialogFrame =
+    Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
 
 }  // namespace
 
@@ -53,7 +53,8 @@ void Dialog::AcceptFolder() {
             // A path shown as the tree shows it is the tree's folder, whose
             // name need not be valid text: it goes by its real bytes.
             const QString typed = controls_.Text1->text();
-            host_.takeFolder(typed, typed == controls_.Dir1->path() ? controls_.Dir1->fileName() : toFileName(typed));
+            host_.takeFolder(
+                typed, typed == controls_.Dir1->path() ? controls_.Dir1->fileName() : toFileName(typed));
         } catch (const CatalogueError& error) {
             // The window stays open on the path, so the user can correct it.
             showFailure(this, error);
@@ -100,8 +101,7 @@ void Dialog::openDriveFolder(const QString& drive) {
     try {
         controls_.Dir1->setPath(currentFolderOn(drive));
     } catch (const CatalogueError&) {
-        QMessageBox::critical(this, windowTitle(),
-                              tr("The drive %1 cannot be read.").arg(drive));
+        QMessageBox::critical(this, windowTitle(), tr("The drive %1 cannot be read.").arg(drive));
     }
 }
 

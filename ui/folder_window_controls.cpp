@@ -1,8 +1,8 @@
 #include "ui/folder_window_controls.h"
 
 #include "ui/control_names.h"
-#include "ui/folder_window.h"
 #include "ui/folder_tree.h"
+#include "ui/folder_window.h"
 #include "ui/placed_control.h"
 #include "ui/twips.h"
 

@@ -1,8 +1,8 @@
 #include "ui/list_mirror.h"
 
 #include "core/catalogue_observer.h"
-#include "ui/local_text.h"
 #include "core/preference_order.h"
+#include "ui/local_text.h"
 
 #include <QItemSelectionModel>
 #include <QListView>

@@ -1,15 +1,15 @@
 #include "ui/main_window.h"
 
+#include "core/catalogue_error.h"
+#include "core/folder.h"
 #include "ui/accessibility.h"
 #include "ui/arrow_button.h"
-#include "core/catalogue_error.h"
 #include "ui/control_names.h"
 #include "ui/counter_label.h"
 #include "ui/directory_text_field.h"
-#include "ui/folder_window.h"
 #include "ui/failure_message.h"
 #include "ui/file_box.h"
-#include "core/folder.h"
+#include "ui/folder_window.h"
 #include "ui/layout_font.h"
 #include "ui/local_text.h"
 #include "ui/twips.h"
@@ -96,8 +96,7 @@ void Form1::ExitProgram() {
 void Form1::takeFolder(const QString& path, const std::string& fileName) {
     controls_.File1->bind(fileName);
     controls_.Text2->setText(path);
-    controls_.Label4->setText(
-        tr("There are %1 files in this folder").arg(controls_.File1->rowCount()));
+    controls_.Label4->setText(tr("There are %1 files in this folder").arg(controls_.File1->rowCount()));
     controls_.Label1->increment();
 }
 

@@ -3,8 +3,8 @@
 #include "core/catalogue.h"
 #include "core/catalogue_observer.h"
 #include "ui/folder_window_host.h"
-#include "ui/main_window_controls.h"
 #include "ui/list_mirror.h"
+#include "ui/main_window_controls.h"
 #include "ui/progress_display.h"
 
 #include <QElapsedTimer>

@@ -102,9 +102,9 @@ void createOrderOfPreference(QWidget& window, Form1Controls& c) {
     c.List1 = listBox(c.Frame2, names::List1);
     c.List1->hide();
     c.Command1 = pressedByEnter(place(new ArrowButton(ArrowButton::Direction::Up, c.Frame2), names::Command1,
-                       rectFromTwips(3360, 360, 375, 375)));
-    c.Command5 = pressedByEnter(place(new ArrowButton(ArrowButton::Direction::Down, c.Frame2), names::Command5,
-                       rectFromTwips(3360, 1080, 375, 375)));
+                                      rectFromTwips(3360, 360, 375, 375)));
+    c.Command5 = pressedByEnter(place(new ArrowButton(ArrowButton::Direction::Down, c.Frame2),
+                                      names::Command5, rectFromTwips(3360, 1080, 375, 375)));
     c.Command6 =
         button(c.Frame2, names::Command6, Form1::tr("Get Names"), rectFromTwips(3120, 1920, 975, 375));
 }

@@ -11,11 +11,7 @@
 namespace quillmere {
 
 ProgressDisplay::ProgressDisplay(QLabel& status, QFrame& outline, QWidget& fill, QLabel& percentage)
-    : status_(status),
-      outline_(outline),
-      fill_(fill),
-      percentage_(percentage),
-      statusText_(status.text()) {}
+    : status_(status), outline_(outline), fill_(fill), percentage_(percentage), statusText_(status.text()) {}
 
 void ProgressDisplay::setStatus(const QString& text) {
     statusText_ = text;

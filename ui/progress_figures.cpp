@@ -14,8 +14,7 @@ QString percentageText(int done, int total, const QString& decimalPoint) {
     // rounded to whole percent.
     const double share = static_cast<double>(100LL * done) / total;
     char digits[32];
-    const auto written =
-        std::to_chars(digits, digits + sizeof digits, share, std::chars_format::general, 15);
+    const auto written = std::to_chars(digits, digits + sizeof digits, share, std::chars_format::general, 15);
     QString text = QString::fromLatin1(digits, written.ptr - digits);
     text.replace(QLatin1Char('.'), decimalPoint);
     text += QLatin1Char('%');

@@ -52,9 +52,9 @@ TEST(Catalogue, BuildsTheDirectoryLastRowFirstInTheUsersOrder) {
     catalogue.createDirectory();
     EXPECT_EQ(folder.read("HP39DIR.000"),
               "HP39AscAB 12 LOANTABL.00010 Loan TableC 8 NOTE.0003 RemA 9 HELLO.0005 Hello");
-    EXPECT_EQ(recorder.events, (Rows{"Creating DIR file", "Adding LOANTABL.000", "1/3", "Creating DIR file",
-                                     "Adding NOTE.000", "2/3", "Creating DIR file", "Adding HELLO.000", "3/3",
-                                     "Creating DIR file", "Ready"}));
+    EXPECT_EQ(recorder.events,
+              (Rows{"Creating DIR file", "Adding LOANTABL.000", "1/3", "Creating DIR file", "Adding NOTE.000",
+                    "2/3", "Creating DIR file", "Adding HELLO.000", "3/3", "Creating DIR file", "Ready"}));
 }
 
 // "Get Names" and the build stop at the first file they cannot read, however
@@ -73,7 +73,9 @@ TEST(Catalogue, AFailingFileStopsTheActionThere) {
         {[](const TempFolder& f) { fs::remove(f.pathOf("B.000")); },
          "Cannot read the header line of \"B.000\": no such file or directory."},
         // A read that blocked on the FIFO would hang here; ctest's timeout ends it.
-        {[](const TempFolder& f) { fs::remove(f.pathOf("B.000")), ::mkfifo(f.pathOf("B.000").c_str(), 0600); },
+        {[](const TempFolder& f) {
+             fs::remove(f.pathOf("B.000")), ::mkfifo(f.pathOf("B.000").c_str(), 0600);
+         },
          "Cannot read the header line of \"B.000\": it is not a regular file."},
     };
     for (const auto& c : cases) {

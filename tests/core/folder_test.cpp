@@ -26,8 +26,9 @@ TEST(Folder, ListsFilesAndSubfoldersWithoutRegardToCase) {
     fs::create_symlink(folder.pathOf("d.000"), folder.pathOf("Linked"));
     fs::create_symlink(folder.pathOf("missing"), folder.pathOf("dangling.000"));
     ::mkfifo(folder.pathOf("fifo.000").c_str(), 0600);
-    EXPECT_EQ(listCalculatorFiles(folder.path()), (Rows{"A.000", "a.000", "b.000", "back\\slash", "C.000",
-                                                        "HP39DIR.0001", "link.000", "new\nline", "\xe9\xff.000"}));
+    EXPECT_EQ(listCalculatorFiles(folder.path()),
+              (Rows{"A.000", "a.000", "b.000", "back\\slash", "C.000", "HP39DIR.0001", "link.000",
+                    "new\nline", "\xe9\xff.000"}));
     EXPECT_EQ(listSubfolders(folder.path()), (Rows{"Bad\xff", "d.000", "Linked"}));
 }
 

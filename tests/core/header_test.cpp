@@ -19,10 +19,13 @@ TEST(Header, TakesTheFirstLineApartByPosition) {
         std::string head, line;
         std::optional<std::string> entry;
     } cases[] = {
-        {"one digit, CR LF", "HP39AscA 5 Hello and more\r\nbody", "HP39AscA 5 Hello and more", "A 5 F.0005 Hello"},
-        {"two digits, LF", "HP39AscB 12 Parametric 2D\nx", "HP39AscB 12 Parametric 2D", "B 5 F.00012 Parametric 2"},
+        {"one digit, CR LF", "HP39AscA 5 Hello and more\r\nbody", "HP39AscA 5 Hello and more",
+         "A 5 F.0005 Hello"},
+        {"two digits, LF", "HP39AscB 12 Parametric 2D\nx", "HP39AscB 12 Parametric 2D",
+         "B 5 F.00012 Parametric 2"},
         {"a note keeps three bytes", "HP39AscC 8 Reminder\r\n", "HP39AscC 8 Reminder", "C 5 F.0003 Rem"},
-        {"a leading blank stays", "HP39AscA  7 Seven77 tail", "HP39AscA  7 Seven77 tail", "A 5 F.0007 Seven77"},
+        {"a leading blank stays", "HP39AscA  7 Seven77 tail", "HP39AscA  7 Seven77 tail",
+         "A 5 F.0007 Seven77"},
         {"a half rounds to even", "HP39AscA .5 abc", "HP39AscA .5 abc", "A 5 F.0000 "},
         {"a lone CR stays, the line is shorter than its title", "HP39AscA 9 ab\rcd\r\n", "HP39AscA 9 ab\rcd",
          "A 5 F.0009 A 9 ab\rcd"},

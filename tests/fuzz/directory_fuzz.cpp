@@ -60,9 +60,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         return 0;
     }
-    const auto bytesOf = [&](const char* name) { return quillmere::readWholeFile((folder / name).string(), name); };
+    const auto bytesOf = [&](const char* name) {
+        return quillmere::readWholeFile((folder / name).string(), name);
+    };
     const quillmere::DirectoryContents written = quillmere::readDirectory(bytesOf("HP39DIR.000"));
-    if (written.fault || written.records.size() != files || bytesOf("HP39DIR.CUR") != quillmere::kCurrentFileContent) {
+    if (written.fault || written.records.size() != files ||
+        bytesOf("HP39DIR.CUR") != quillmere::kCurrentFileContent) {
         std::abort();
     }
     return 0;

@@ -9,7 +9,8 @@
 #include <string>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string head(reinterpret_cast<const char*>(data), size < quillmere::kMaxHeadBytes ? size : quillmere::kMaxHeadBytes);
+    const std::string head(reinterpret_cast<const char*>(data),
+                           size < quillmere::kMaxHeadBytes ? size : quillmere::kMaxHeadBytes);
     const std::string line = quillmere::headerLineOf(head);
     quillmere::ParsedHeader header;
     try {
@@ -24,8 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string directory = std::string(quillmere::kDirectoryHeader) +
                                   quillmere::buildEntry(header.typeLetter, fileName, header.title);
     const quillmere::DirectoryContents contents = quillmere::readDirectory(directory);
-    if (contents.fault || contents.records.size() != 1 || contents.records[0].typeLetter != header.typeLetter ||
-        contents.records[0].fileName != fileName ||
+    if (contents.fault || contents.records.size() != 1 ||
+        contents.records[0].typeLetter != header.typeLetter || contents.records[0].fileName != fileName ||
         contents.records[0].title != quillmere::entryTitle(header.typeLetter, header.title)) {
         std::abort();
     }

@@ -110,7 +110,10 @@ protected:
     const std::string folder = work.pathOf("folder");
     const std::string device = work.pathOf("A");
     const std::string clientSide = work.pathOf("B");
-    std::string allBytes = std::string("HP39BinB\x05" "Bytes") + std::string(256, '\0');
+    std::string allBytes = std::string(
+                               "HP39BinB\x05"
+                               "Bytes") +
+                           std::string(256, '\0');
     pid_t socat = 0;
     pid_t server = 0;
 };
@@ -154,8 +157,12 @@ TEST_F(Serving, EveryClientGetsTheFilesByteForByteAndSigtermLeavesNothingBehind)
 TEST_F(Serving, RefusesEverythingOutsideTheFolderEndsOnFinishAndNamesWhatIsMissing) {
     fs::create_symlink(work.pathOf("outside.txt"), folder + "/LINK.000");
     const Files before = filesOf(work, "folder");
-    const std::string requests[] = {"get ../outside.txt", "get " + work.pathOf("outside.txt"), "get LINK.000",
-                                    "remote host touch HOST.000", "remote delete HELLO.000", "remote cd ..",
+    const std::string requests[] = {"get ../outside.txt",
+                                    "get " + work.pathOf("outside.txt"),
+                                    "get LINK.000",
+                                    "remote host touch HOST.000",
+                                    "remote delete HELLO.000",
+                                    "remote cd ..",
                                     "send " + work.pathOf("outside.txt")};
     std::string commands;
     for (const std::string& request : requests) {

@@ -36,9 +36,7 @@ struct Line {
         resend();
     }
 
-    void resend() {
-        [[maybe_unused]] const ssize_t written = ::write(fd, last.data(), last.size());
-    }
+    void resend() { [[maybe_unused]] const ssize_t written = ::write(fd, last.data(), last.size()); }
 
     // The next packet's sequence character, type and data; ours again on
     // each second of silence.
