@@ -9,26 +9,18 @@
 #include <fstream>
 #include <stdexcept>
 
-#include <unistd.h>
-
 namespace fs = std::filesystem;
 
-TempFolder::TempFolder() {
-    std::string pattern = (fs::temp_directory_path() / "quillmere-test-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
+TempFolder::TempFolder() : path_((fs::temp_directory_path() / "quillmere-test-XXXXXX").string()) {
+    if (::mkdtemp(path_.data()) == nullptr) {
         throw std::runtime_error("cannot create a temporary folder");
     }
-    path_ = pattern;
 }
 
 TempFolder::~TempFolder() {
     std::error_code ignored;
     fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
     fs::remove_all(path_, ignored);
-}
-
-std::string TempFolder::pathOf(const std::string& name) const {
-    return path_ + "/" + name;
 }
 
 void TempFolder::write(const std::string& name, const std::string& bytes) const {

@@ -32,10 +32,8 @@ public:
             std::find_if(found.begin(), found.end(), [](auto* c) { return c->window()->isVisible(); });
         return shown == found.end() ? nullptr : *shown;
     }
-    QString text(const char* name) const {
-        const auto* label = get<QLabel>(name);
-        return label ? label->text() : get<QLineEdit>(name)->text();
-    }
+    // Of a label or a line edit.
+    QString text(const char* name) const { return get(name)->property("text").toString(); }
     QStringList rows(const char* list) const {
         const QAbstractItemModel* model = get<QAbstractItemView>(list)->model();
         QStringList texts;
@@ -45,8 +43,7 @@ public:
         return texts;
     }
     int selectedRow(const char* list) const {
-        const QModelIndexList selected = get<QAbstractItemView>(list)->selectionModel()->selectedIndexes();
-        return selected.isEmpty() ? -1 : selected.first().row();
+        return get<QAbstractItemView>(list)->selectionModel()->selectedIndexes().value(0).row();
     }
 
     // QAbstractButton::click, without the test library's event round trips
