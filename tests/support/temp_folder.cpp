@@ -24,9 +24,7 @@ TempFolder::~TempFolder() {
 }
 
 void TempFolder::write(const std::string& name, const std::string& bytes) const {
-    std::ofstream out(pathOf(name), std::ios::binary | std::ios::trunc);
-    out << bytes;
-    if (!out) {
+    if (!(std::ofstream(pathOf(name), std::ios::binary) << bytes)) {
         throw std::runtime_error("cannot write " + name);
     }
 }
