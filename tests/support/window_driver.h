@@ -62,10 +62,9 @@ public:
     // A user's double-click starts with a click; QTest sends the second half only.
     void doubleClickFolder(const QString& shown) const {
         auto* tree = get<QTreeWidget>(dialog_names::Dir1);
-        const QPoint point =
-            tree->visualItemRect(tree->findItems(shown, Qt::MatchRecursive).value(0)).center();
-        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, point);
-        QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, point);
+        const QPoint at = tree->visualItemRect(tree->findItems(shown, Qt::MatchRecursive).value(0)).center();
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, at);
     }
     // "Change", the path in the folder window, "OK".
     void chooseFolder(const QString& path) const {

@@ -44,7 +44,6 @@ struct WorkingFolder {
         });
         timer.start(0);
     }
-    ~WorkingFolder() { QDir::setCurrent(previous); }
     QString path(const QString& name = {}) const { return QDir::toNativeSeparators(folder.filePath(name)); }
     QByteArray built() const {
         QFile file(path(u"HP39DIR.000"_s));
@@ -52,7 +51,6 @@ struct WorkingFolder {
     }
 
     QTemporaryDir folder;
-    QString previous = QDir::currentPath();
     QStringList texts;
     QTimer timer;
 };
@@ -141,15 +139,13 @@ private slots:
     // OK in a folder window that "Change" did not open applies nothing.
     void startsOnAFolderThatCannotBeListed() {
         Ui ui(u"Missing"_s);
-        const QString root = QDir::toNativeSeparators(QDir::rootPath());
         QCOMPARE(ui.texts, QStringList{u"Cannot list the folder \"%1\": no such file or directory."_s.arg(
                                ui.path(u"Missing"_s))});
-        QCOMPARE(ui.text(f::Text2), root);
         quillmere::Dialog dialog(ui.window(), ui.window());
         dialog.show();
         dialog.findChild<QLineEdit*>(d::Text1)->setText(ui.path(u"Empty"_s));
         dialog.findChild<QPushButton*>(d::OKButton)->click();
-        QCOMPARE(ui.text(f::Text2), root);
+        QCOMPARE(ui.text(f::Text2), QDir::toNativeSeparators(QDir::rootPath()));
     }
 
     // Tab skips textt, out of view; Enter and Space reach every action. A
@@ -221,7 +217,6 @@ private slots:
             ui.doubleClickFolder(u"Empty"_s);
             ui.click(f::Command2);
             ui.get(closedBy) ? ui.click(closedBy) : void(first->close());
-            QCOMPARE(ui.folderWindow(), nullptr);
             const bool ok = closedBy == d::OKButton;
             QCOMPARE(ui.window().erm(), closedBy == d::CancelButton ? FolderWindowMode::Cancelled
                                                                     : FolderWindowMode::ChangingFolder);
