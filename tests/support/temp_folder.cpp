@@ -9,16 +9,12 @@
 #include <fstream>
 #include <stdexcept>
 
-#include <unistd.h>
-
 namespace fs = std::filesystem;
 
-TempFolder::TempFolder() {
-    std::string pattern = (fs::temp_directory_path() / "quillmere-test-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
+TempFolder::TempFolder() : path_((fs::temp_directory_path() / "quillmere-test-XXXXXX").string()) {
+    if (::mkdtemp(path_.data()) == nullptr) {
         throw std::runtime_error("cannot create a temporary folder");
     }
-    path_ = pattern;
 }
 
 TempFolder::~TempFolder() {
@@ -27,14 +23,8 @@ TempFolder::~TempFolder() {
     fs::remove_all(path_, ignored);
 }
 
-std::string TempFolder::pathOf(const std::string& name) const {
-    return path_ + "/" + name;
-}
-
 void TempFolder::write(const std::string& name, const std::string& bytes) const {
-    std::ofstream out(pathOf(name), std::ios::binary | std::ios::trunc);
-    out << bytes;
-    if (!out) {
+    if (!(std::ofstream(pathOf(name), std::ios::binary) << bytes)) {
         throw std::runtime_error("cannot write " + name);
     }
 }

@@ -14,7 +14,7 @@ public:
     TempFolder& operator=(const TempFolder&) = delete;
 
     const std::string& path() const { return path_; }
-    std::string pathOf(const std::string& name) const;
+    std::string pathOf(const std::string& name) const { return path_ + "/" + name; }
     void write(const std::string& name, const std::string& bytes) const;
     // The file's bytes, or nothing when there is no such regular file.
     std::optional<std::string> read(const std::string& name) const;

@@ -32,10 +32,8 @@ public:
             std::find_if(found.begin(), found.end(), [](auto* c) { return c->window()->isVisible(); });
         return shown == found.end() ? nullptr : *shown;
     }
-    QString text(const char* name) const {
-        const auto* label = get<QLabel>(name);
-        return label ? label->text() : get<QLineEdit>(name)->text();
-    }
+    // Of a label or a line edit.
+    QString text(const char* name) const { return get(name)->property("text").toString(); }
     QStringList rows(const char* list) const {
         const QAbstractItemModel* model = get<QAbstractItemView>(list)->model();
         QStringList texts;
@@ -45,8 +43,7 @@ public:
         return texts;
     }
     int selectedRow(const char* list) const {
-        const QModelIndexList selected = get<QAbstractItemView>(list)->selectionModel()->selectedIndexes();
-        return selected.isEmpty() ? -1 : selected.first().row();
+        return get<QAbstractItemView>(list)->selectionModel()->selectedIndexes().value(0).row();
     }
 
     // QAbstractButton::click, without the test library's event round trips
@@ -65,10 +62,9 @@ public:
     // A user's double-click starts with a click; QTest sends the second half only.
     void doubleClickFolder(const QString& shown) const {
         auto* tree = get<QTreeWidget>(dialog_names::Dir1);
-        const QPoint point =
-            tree->visualItemRect(tree->findItems(shown, Qt::MatchRecursive).value(0)).center();
-        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, point);
-        QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, point);
+        const QPoint at = tree->visualItemRect(tree->findItems(shown, Qt::MatchRecursive).value(0)).center();
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, at);
     }
     // "Change", the path in the folder window, "OK".
     void chooseFolder(const QString& path) const {
