@@ -83,9 +83,7 @@ TEST(CompanionCheck, ReportsEachProblemWithItsEntryAndOffset) {
 // only when it is a regular file of a sane size, and never waited on.
 TEST(CompanionRuns, EachTellsItsOutcome) {
     const struct {
-        std::string arguments;
-        std::string setup;
-        std::string result;
+        std::string arguments, setup, result;
         std::optional<std::string> directory = {};
     } cases[] = {
         {"--dry-run @", "", "0|C\tNOTE.000\tRem\nB\tLOANTABL.000\tLoan Table\nA\tHELLO.000\tHello\n|"},

@@ -19,24 +19,15 @@
 
 namespace fs = std::filesystem;
 
-namespace {
-
-const fs::path& scratchFolder() {
-    static const fs::path folder = [] {
-        const fs::path path = fs::temp_directory_path() / ("quillmere-fuzz-" + std::to_string(::getpid()));
-        fs::create_directories(path);
-        return path;
-    }();
-    return folder;
-}
-
-}  // namespace
+using namespace quillmere;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view input(reinterpret_cast<const char*>(data), size);
-    quillmere::readDirectory(input);
+    readDirectory(input);
 
-    const fs::path& folder = scratchFolder();
+    static const fs::path folder =
+        fs::temp_directory_path() / ("quillmere-fuzz-" + std::to_string(::getpid()));
+    fs::create_directories(folder);
     for (const auto& entry : fs::directory_iterator(folder)) {
         fs::remove(entry.path());
     }
@@ -49,23 +40,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         start = end + 1;
     }
 
-    quillmere::Catalogue catalogue(folder.string());
+    Catalogue catalogue(folder.string());
     catalogue.bindFolder(folder.string());
     catalogue.RefreshLists();
     try {
         catalogue.createDirectory();
-    } catch (const quillmere::CatalogueError&) {
+    } catch (const CatalogueError&) {
         if (fs::exists(folder / "HP39DIR.000") || fs::exists(folder / "HP39DIR.CUR")) {
             std::abort();
         }
         return 0;
     }
-    const auto bytesOf = [&](const char* name) {
-        return quillmere::readWholeFile((folder / name).string(), name);
-    };
-    const quillmere::DirectoryContents written = quillmere::readDirectory(bytesOf("HP39DIR.000"));
-    if (written.fault || written.records.size() != files ||
-        bytesOf("HP39DIR.CUR") != quillmere::kCurrentFileContent) {
+    const auto bytesOf = [&](const char* name) { return readWholeFile((folder / name).string(), name); };
+    const DirectoryContents written = readDirectory(bytesOf("HP39DIR.000"));
+    if (written.fault || written.records.size() != files || bytesOf("HP39DIR.CUR") != kCurrentFileContent) {
         std::abort();
     }
     return 0;

@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <numeric>
+#include <tuple>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -110,10 +111,7 @@ protected:
     const std::string folder = work.pathOf("folder");
     const std::string device = work.pathOf("A");
     const std::string clientSide = work.pathOf("B");
-    std::string allBytes = std::string(
-                               "HP39BinB\x05"
-                               "Bytes") +
-                           std::string(256, '\0');
+    std::string allBytes = std::string("HP39BinB\5Bytes") + std::string(256, '\0');
     pid_t socat = 0;
     pid_t server = 0;
 };
@@ -175,20 +173,18 @@ TEST_F(Serving, RefusesEverythingOutsideTheFolderEndsOnFinishAndNamesWhatIsMissi
     EXPECT_EQ(filesOf(work, "folder"), before);
     EXPECT_EQ(filesOf(work, "received"), Files{});
     EXPECT_EQ(exitWithin(server, 2000), 0);
-    const struct {
-        std::string env, device, message;
-    } rows[] = {
+    const std::tuple<std::string, std::string, std::string> rows[] = {
         {"PATH=/nonexistent", "/dev/null",
          "Cannot find the program \"kermit\": install the Debian package \"ckermit\"."},
         {"PATH=/usr/bin:/bin", "/nonexistent/ttyUSB0",
          "Cannot open the serial device \"/nonexistent/ttyUSB0\": no such file or directory."},
     };
-    for (const auto& row : rows) {
-        const pid_t failing = start({"env", row.env, QUILLMERE_DIR_PROGRAM, "--serve", row.device, folder},
-                                    work.pathOf("failing"));
+    for (const auto& [env, tty, message] : rows) {
+        const pid_t failing =
+            start({"env", env, QUILLMERE_DIR_PROGRAM, "--serve", tty, folder}, work.pathOf("failing"));
         EXPECT_EQ(exitWithin(failing, 10000), 1);
         stop(failing);
-        EXPECT_EQ(work.read("failing.err"), "quillmere-dir: " + row.message + "\n");
+        EXPECT_EQ(work.read("failing.err"), "quillmere-dir: " + message + "\n");
     }
 }
 
