@@ -38,7 +38,7 @@ define ensure_packages
 	fi
 endef
 
-.PHONY: deps build run test sanitize fuzz bench package install uninstall format clean
+.PHONY: deps build run test sanitize fuzz bench package install uninstall format sweep clean
 
 deps:
 	$(call ensure_packages,$(BUILD_PACKAGES))
@@ -114,3 +114,8 @@ format:
 
 clean:
 	rm -rf build
+
+# Each deliberate break of tools/sweep/breaks.txt in turn: the tests must
+# catch every one. Restores every file it touches.
+sweep: build
+	tools/sweep/run.sh . $(PRESET)
