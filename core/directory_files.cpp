@@ -275,9 +275,6 @@ std::string undo(Replacement& file) {
         if (!restored) {
             unrestored = ", and the earlier \"" + std::string(file.fileName) + "\" could not be put back" +
                          (file.kept.empty() ? "" : " from \"" + file.kept + "\"") + ": " + errnoCause(errno);
-            file.pendingKept.reset();
-            file.pendingTemporary.reset();
-            return unrestored;
         }
     } else if (!file.kept.empty()) {
         writeCalls.unlink(file.kept.c_str());
