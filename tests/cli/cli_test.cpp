@@ -26,7 +26,7 @@ std::string run(const std::string& arguments, const TempFolder& folder, const st
     ::close(pipeEnds[0]);
     ::close(pipeEnds[1]);
     const std::string command = setup +
-                                " exec env LD_PRELOAD=" FSYNC_GATE_LIBRARY
+                                " exec /usr/bin/env LD_PRELOAD=" FSYNC_GATE_LIBRARY
                                 " ASAN_OPTIONS=verify_asan_link_order=0 " QUILLMERE_DIR_PROGRAM " >" +
                                 capture.pathOf("out") + " 2>" + capture.pathOf("err") + " " + arguments;
     const int status = std::system(std::regex_replace(command, std::regex("@"), folder.path()).c_str());
@@ -105,6 +105,14 @@ TEST(CompanionRuns, EachTellsItsOutcome) {
         {"--dry-run @ >/dev/full", "", "1||quillmere-dir: Cannot write to standard output."},
         {"--dry-run @ >&-", "", "1||quillmere-dir: Cannot write to standard output: it is closed."},
         {"@ >&9", "", "1||quillmere-dir: Cannot write to standard output.", kBuilt},
+        {"--serve @/ttyUSB0 @", "",
+         "1|Wrote 3 entries to @/HP39DIR.000.\n|quillmere-dir: Cannot open the serial device \"@/ttyUSB0\": "
+         "no such file or directory.",
+         kBuilt},
+        {"--serve /dev/null @", "export PATH=/nonexistent;",
+         "1|Wrote 3 entries to @/HP39DIR.000.\n|quillmere-dir: Cannot find the program \"kermit\": "
+         "install the Debian package \"ckermit\".",
+         kBuilt},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments);
