@@ -27,10 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     static const fs::path folder =
         fs::temp_directory_path() / ("quillmere-fuzz-" + std::to_string(::getpid()));
+    fs::remove_all(folder);
     fs::create_directories(folder);
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        fs::remove(entry.path());
-    }
     // Files are separated by a 0xFF byte in the input, at most 16 of them.
     std::size_t files = 0;
     for (std::size_t start = 0; start <= input.size() && files < 16; ++files) {

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -136,16 +135,12 @@ Files filesOf(const TempFolder& work, const std::string& folder) {
     return files;
 }
 
-// Starts a real process writing to <output>.out and <output>.err.
-pid_t start(std::vector<std::string> argv, const std::string& output) {
+// Starts a shell command as a real process writing to <output>.out and <output>.err.
+pid_t start(const std::string& command, const std::string& output) {
+    const std::string line = "exec " + command + " </dev/null >" + output + ".out 2>" + output + ".err";
     const pid_t pid = ::fork();
     if (pid == 0) {
-        ::dup2(::open("/dev/null", O_RDONLY), STDIN_FILENO);
-        ::dup2(::open((output + ".out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDOUT_FILENO);
-        ::dup2(::open((output + ".err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDERR_FILENO);
-        std::vector<char*> args(argv.size() + 1);
-        std::transform(argv.begin(), argv.end(), args.begin(), [](auto& word) { return word.data(); });
-        ::execvp(args[0], args.data());
+        ::execl("/bin/sh", "sh", "-c", line.c_str(), nullptr);
         ::_exit(127);
     }
     return pid;
@@ -179,11 +174,12 @@ protected:
         work.write("folder/HELLO.000", kHello);
         work.write("folder/BYTES.000", allBytes);
         work.write("outside.txt", "not for the calculator");
-        socat = start({"socat", "pty,raw,echo=0,link=" + device, "pty,raw,echo=0,link=" + clientSide},
+        socat = start("socat pty,raw,echo=0,link=" + device + " pty,raw,echo=0,link=" + clientSide,
                       work.pathOf("socat"));
         ASSERT_TRUE(within(5000, [this] { return fs::exists(device) && fs::exists(clientSide); }));
-        const std::string tmp = "TMPDIR=" + work.pathOf("tmp");
-        server = start({"env", tmp, QUILLMERE_DIR_PROGRAM, "--serve", device, folder}, work.pathOf("serve"));
+        server = start("env TMPDIR=" + work.pathOf("tmp") + " " QUILLMERE_DIR_PROGRAM " --serve " + device +
+                           " " + folder,
+                       work.pathOf("serve"));
         ASSERT_TRUE(within(5000, [this] { return !work.read("serve.out").value_or("").empty(); }));
     }
     void TearDown() override {
@@ -195,7 +191,7 @@ protected:
     std::string cKermit(const std::string& commands) {
         work.write("client.ksc", "set carrier-watch off\nset flow-control none\nset line " + clientSide +
                                      "\ncd " + work.pathOf("received") + "\n" + commands + "exit 0\n");
-        const pid_t kermit = start({"kermit", work.pathOf("client.ksc"), "-Y"}, work.pathOf("client"));
+        const pid_t kermit = start("kermit " + work.pathOf("client.ksc") + " -Y", work.pathOf("client"));
         EXPECT_EQ(exitWithin(kermit, 30000), 0);
         stop(kermit);
         return work.read("client.out").value_or("");
