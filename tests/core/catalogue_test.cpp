@@ -20,8 +20,7 @@ namespace fs = std::filesystem;
 namespace {
 
 // The statuses and the progress of a build, in the order they came.
-class BuildRecorder : public CatalogueObserver {
-public:
+struct BuildRecorder : CatalogueObserver {
     Rows events;
     void statusChanged(const std::string& status) override { events.push_back(status); }
     void progressChanged(int done, int total) override {

@@ -11,8 +11,6 @@ using namespace quillmere;
 using Rows = std::vector<std::string>;
 namespace fs = std::filesystem;
 
-namespace {
-
 TEST(Folder, ListsFilesAndSubfoldersWithoutRegardToCase) {
     TempFolder folder;
     for (const char* name : {"b.000", "A.000", "C.000", "a.000", ".hidden", "HP39DIR.000", "hp39dir.cur",
@@ -31,5 +29,3 @@ TEST(Folder, ListsFilesAndSubfoldersWithoutRegardToCase) {
                     "new\nline", "\xe9\xff.000"}));
     EXPECT_EQ(listSubfolders(folder.path()), (Rows{"Bad\xff", "d.000", "Linked"}));
 }
-
-}  // namespace

@@ -7,8 +7,6 @@
 
 using namespace quillmere;
 
-namespace {
-
 // From a file's first bytes to the header line kept and the directory entry
 // of "F.000"; no entry means the header is refused.
 TEST(Header, TakesTheFirstLineApartByPosition) {
@@ -52,5 +50,3 @@ TEST(Header, TakesTheFirstLineApartByPosition) {
         EXPECT_EQ(buildEntry(header.typeLetter, "F.000", header.title), *c.entry);
     }
 }
-
-}  // namespace

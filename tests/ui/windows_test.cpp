@@ -220,45 +220,39 @@ private slots:
 
     // A folder whose name is not valid text is chosen in the tree by its real
     // bytes; one that cannot be listed is named in a message, and the main
-    // window keeps its folder.
-    void choosesAFolder_data() {
-        QTest::addColumn<QByteArray>("name");
-        QTest::addColumn<QString>("cause");
-        QTest::newRow("not valid UTF-8, double-clicked") << QByteArray("Bad\xff") << QString();
-        QTest::newRow("unreadable, double-clicked") << QByteArray("locked") << "permission denied";
-        QTest::newRow("missing, typed") << QByteArray("Missing") << "no such file or directory";
-    }
-
+    // window keeps its folder. "Missing" is typed, the others double-clicked.
     void choosesAFolder() {
-        QFETCH(QByteArray, name);
-        QFETCH(QString, cause);
-        if (name == "locked" && ::geteuid() == 0) {
-            QSKIP("Root lists any folder, and cannot become \"nobody\" here.");
+        const std::pair<QByteArray, QString> rows[] = {
+            {"Bad\xff", {}}, {"Missing", u"no such file or directory"_s}, {"locked", u"permission denied"_s}};
+        for (const auto& [name, cause] : rows) {
+            if (name == "locked" && ::geteuid() == 0) {
+                QSKIP("Root lists any folder, and cannot become \"nobody\" here.");
+            }
+            Ui ui(u""_s);
+            const QString folder = ui.path(QFile::decodeName(name));
+            const std::filesystem::path bytes = (QFile::encodeName(ui.path()) + '/' + name).toStdString();
+            if (name != "Missing") {
+                std::filesystem::create_directory(bytes);
+                std::ofstream(bytes / "Z.000") << "HP39AscA 3 Zed";
+                std::filesystem::permissions(bytes, std::filesystem::perms(name == "locked" ? 0 : 0700));
+            }
+            ui.click(f::Command2);
+            name == "Missing" ? ui.get<QLineEdit>(d::Text1)->setText(folder)
+                              : ui.doubleClickFolder(QFile::decodeName(name));
+            ui.click(d::OKButton);
+            QCOMPARE(ui.text(f::Text2), cause.isEmpty() ? ui.path(u"Bad\uFFFD"_s) : ui.path());
+            if (cause.isEmpty()) {
+                ui.click(f::Command3);
+                QVERIFY(std::filesystem::exists(bytes / "HP39DIR.000"));
+            }
+            QCOMPARE(ui.texts, cause.isEmpty()
+                                   ? QStringList()
+                                   : QStringList{u"Cannot list the folder \"%1\": %2."_s.arg(folder, cause)});
+            // Qt can neither remove a name that is not valid text nor empty a locked folder.
+            std::error_code missing;
+            std::filesystem::permissions(bytes, std::filesystem::perms::owner_all, missing);
+            std::filesystem::remove_all(bytes);
         }
-        Ui ui(u""_s);
-        const QString folder = ui.path(QFile::decodeName(name));
-        const std::filesystem::path bytes = (QFile::encodeName(ui.path()) + '/' + name).toStdString();
-        if (name != "Missing") {
-            std::filesystem::create_directory(bytes);
-            std::ofstream(bytes / "Z.000") << "HP39AscA 3 Zed";
-            std::filesystem::permissions(bytes, std::filesystem::perms(name == "locked" ? 0 : 0700));
-        }
-        ui.click(f::Command2);
-        name == "Missing" ? ui.get<QLineEdit>(d::Text1)->setText(folder)
-                          : ui.doubleClickFolder(QFile::decodeName(name));
-        ui.click(d::OKButton);
-        QCOMPARE(ui.text(f::Text2), cause.isEmpty() ? ui.path(u"Bad\uFFFD"_s) : ui.path());
-        if (cause.isEmpty()) {
-            ui.click(f::Command3);
-            QVERIFY(std::filesystem::exists(bytes / "HP39DIR.000"));
-        }
-        QCOMPARE(ui.texts, cause.isEmpty()
-                               ? QStringList()
-                               : QStringList{u"Cannot list the folder \"%1\": %2."_s.arg(folder, cause)});
-        // Qt can neither remove a name that is not valid text nor empty a locked folder.
-        std::error_code missing;
-        std::filesystem::permissions(bytes, std::filesystem::perms::owner_all, missing);
-        std::filesystem::remove_all(bytes);
     }
 
     // Both windows as laid out, in twips. The main window's buttons work
