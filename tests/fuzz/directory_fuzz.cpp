@@ -25,8 +25,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view input(reinterpret_cast<const char*>(data), size);
     readDirectory(input);
 
-    static const fs::path folder =
-        fs::temp_directory_path() / ("quillmere-fuzz-" + std::to_string(::getpid()));
+    // The process's own folder, emptied for each input and removed when it ends.
+    static const struct Scratch {
+        fs::path path = fs::temp_directory_path() / ("quillmere-fuzz-" + std::to_string(::getpid()));
+        ~Scratch() { fs::remove_all(path); }
+    } scratch;
+    const fs::path& folder = scratch.path;
     fs::remove_all(folder);
     fs::create_directories(folder);
     // Files are separated by a 0xFF byte in the input, at most 16 of them.
