@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <numeric>
+#include <optional>
 #include <stdexcept>
 
 #include <fcntl.h>
