@@ -1,6 +1,6 @@
 #include "app/arguments.h"
+#include "app/stop_signals.h"
 #include "app/window_icon.h"
-#include "core/pending_files.h"
 #include "ui/accessibility.h"
 #include "ui/main_window.h"
 
@@ -28,8 +28,9 @@ int main(int argc, char* argv[]) {
         break;
     }
 
+    quillmere::holdStopSignals();
     QApplication app(argc, argv);
-    quillmere::undoPendingFilesOnSignals();
+    quillmere::quitOnStopSignals(app);
     QApplication::setApplicationName(QStringLiteral("Quillmere"));
     QApplication::setApplicationVersion(QStringLiteral(QUILLMERE_DISPLAY_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.quillmere.Quillmere"));

@@ -2,7 +2,6 @@
 #include "cli/options.h"
 
 #include "core/catalogue_error.h"
-#include "core/pending_files.h"
 
 #include <csignal>
 #include <cstdio>
@@ -54,7 +53,6 @@ int main(int argc, char** argv) {
         return 1;
     }
 #endif
-    undoPendingFilesOnSignals();
     cli::Options options;
     try {
         options = cli::parseOptions(std::vector<std::string>(argv + 1, argv + argc));

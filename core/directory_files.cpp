@@ -2,7 +2,7 @@
 
 #include "core/catalogue_error.h"
 #include "core/folder.h"
-#include "core/pending_files.h"
+#include "core/folder_boundary.h"
 #include "core/write_calls.h"
 
 #include <cerrno>
@@ -13,6 +13,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -39,21 +40,19 @@ std::string hiddenName(std::string_view fileName, unsigned number, const char* k
     return "." + std::string(fileName) + "." + suffix + "." + kind;
 }
 
-bool isOurHiddenName(const std::string& name) {
-    for (const std::string_view fileName : {kDirectoryFileName, kCurrentFileName}) {
-        const std::string sample = hiddenName(fileName, 0, "tmp");
-        if (name.size() != sample.size() ||
-            name.compare(0, fileName.size() + 2, sample, 0, fileName.size() + 2) != 0) {
-            continue;
-        }
-        const std::string kind = name.substr(name.size() - 4);
-        const std::string hex = name.substr(fileName.size() + 2, 8);
-        if ((kind == ".tmp" || kind == ".old") &&
-            hex.find_first_not_of("0123456789abcdef") == std::string::npos) {
-            return true;
-        }
+// The kind (".tmp" or ".old") of one of our hidden names for fileName, or
+// nothing for any other name.
+std::optional<std::string> hiddenKindOf(const std::string& name, std::string_view fileName) {
+    const std::string sample = hiddenName(fileName, 0, "tmp");
+    if (name.size() != sample.size() || name.compare(0, fileName.size() + 2, sample, 0, fileName.size() + 2) != 0) {
+        return std::nullopt;
     }
-    return false;
+    const std::string kind = name.substr(name.size() - 4);
+    const std::string hex = name.substr(fileName.size() + 2, 8);
+    if ((kind != ".tmp" && kind != ".old") || hex.find_first_not_of("0123456789abcdef") != std::string::npos) {
+        return std::nullopt;
+    }
+    return kind;
 }
 
 std::string folderOf(const std::string& path) {
@@ -77,7 +76,13 @@ public:
             }
         }
     }
-    ~FolderLock() { writeCalls.close(fd_); }
+    ~FolderLock() { unlock(); }
+    void unlock() {
+        if (fd_ >= 0) {
+            writeCalls.close(fd_);
+            fd_ = -1;
+        }
+    }
     FolderLock(const FolderLock&) = delete;
     FolderLock& operator=(const FolderLock&) = delete;
 
@@ -85,16 +90,72 @@ private:
     int fd_;
 };
 
-// Files that a run ended by force (a power cut, SIGKILL) left: under the
-// lock none of them belongs to a write in progress.
-void removeLeftovers(const std::string& folder) {
+// Holds SIGINT, SIGTERM and SIGHUP back while the files are replaced, so
+// that no signal can end the program between two steps of the write or its
+// undo. One that comes meanwhile undoes the write if it comes before the new
+// files stand; one that comes after is spent: the write has succeeded, and
+// the caller says so. A signal the caller held back already stays its own.
+class HeldStopSignals {
+public:
+    HeldStopSignals() {
+        sigemptyset(&stops_);
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+            sigaddset(&stops_, signal);
+        }
+        pthread_sigmask(SIG_BLOCK, &stops_, &before_);
+    }
+    ~HeldStopSignals() { pthread_sigmask(SIG_SETMASK, &before_, nullptr); }
+    HeldStopSignals(const HeldStopSignals&) = delete;
+    HeldStopSignals& operator=(const HeldStopSignals&) = delete;
+
+    bool arrived() const {
+        sigset_t pending;
+        sigpending(&pending);
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+            if (sigismember(&pending, signal) == 1) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    void spendOurs() const {
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+            sigset_t one;
+            sigemptyset(&one);
+            sigaddset(&one, signal);
+            const timespec now{0, 0};
+            if (sigismember(&before_, signal) != 1) {
+                while (sigtimedwait(&one, nullptr, &now) == signal) {
+                }
+            }
+        }
+    }
+
+private:
+    sigset_t stops_;
+    sigset_t before_;
+};
+
+// Files that a run ended by force (a power cut, SIGKILL) left beside
+// target: under the lock none of them belongs to a write in progress. An
+// earlier file that was moved aside and never put back is put back now.
+void recoverLeftovers(const std::string& target, std::string_view fileName) {
+    const std::string folder = folderOf(target);
     DIR* listing = ::opendir(folder.c_str());
     if (listing == nullptr) {
         return;
     }
     while (const dirent* entry = ::readdir(listing)) {
-        if (isOurHiddenName(entry->d_name)) {
-            writeCalls.unlink(joinPath(folder, entry->d_name).c_str());
+        const std::optional<std::string> kind = hiddenKindOf(entry->d_name, fileName);
+        if (!kind) {
+            continue;
+        }
+        const std::string path = joinPath(folder, entry->d_name);
+        struct stat info {};
+        const bool targetGone = ::lstat(target.c_str(), &info) != 0 && errno == ENOENT;
+        if (*kind != ".old" || !targetGone || writeCalls.rename(path.c_str(), target.c_str()) != 0) {
+            writeCalls.unlink(path.c_str());
         }
     }
     ::closedir(listing);
@@ -106,29 +167,27 @@ struct Replacement {
     std::string_view fileName;
     std::string target;
     std::optional<struct stat> earlier;
+    // Whose the new file is: the earlier file's owner and group, or the
+    // folder's, so that a run as root leaves the user's folder the user's.
+    uid_t owner = static_cast<uid_t>(-1);
+    gid_t group = static_cast<gid_t>(-1);
     std::string temporary;
-    std::optional<PendingFile> pendingTemporary;
-    std::string kept;  // the earlier file's second name while the write runs
-    std::optional<PendingFile> pendingKept;
+    std::string kept;       // the earlier file's second name while the write runs
     bool replaced = false;  // the target no longer holds the earlier file
 };
 
-std::string finalTarget(const std::string& path, std::string_view fileName, const std::string& folder) {
-    std::string at = path;
-    for (int hops = 0; hops < 40; ++hops) {
-        struct stat info {};
-        if (::lstat(at.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
-            return at;
-        }
-        std::string to(static_cast<std::size_t>(info.st_size) + 256, '\0');
-        const ssize_t length = ::readlink(at.c_str(), to.data(), to.size());
-        if (length < 0) {
-            failToWrite(fileName, folder, errnoCause(errno));
-        }
-        to.resize(static_cast<std::size_t>(length));
-        at = to.front() == kPathSeparator ? to : joinPath(folderOf(at), to);
+// Where the file's name leads, refused when that lies outside the folder: a
+// folder from an archive may link its directory files anywhere.
+std::string targetInside(const std::string& folder, std::string_view fileName) {
+    const std::string path = joinPath(folder, std::string(fileName));
+    const std::string target = followLinks(path);
+    if (target.empty()) {
+        failToWrite(fileName, folder, "it is a link that leads nowhere (" + errnoCause(ELOOP) + ")");
     }
-    failToWrite(fileName, folder, errnoCause(ELOOP));
+    if (!staysInsideFolder(folder, path)) {
+        failToWrite(fileName, folder, "it is a link to \"" + target + "\", outside the folder");
+    }
+    return target;
 }
 
 // Refuses a target that the user may not write, or that is not a file.
@@ -138,6 +197,10 @@ void checkReplaceable(Replacement& file, const std::string& folder) {
     if (::stat(file.target.c_str(), &info) != 0) {
         if (errno != ENOENT) {
             failToWrite(file.fileName, folder, errnoCause(errno));
+        }
+        if (::stat(folderOf(file.target).c_str(), &info) == 0) {
+            file.owner = info.st_uid;
+            file.group = info.st_gid;
         }
         return;
     }
@@ -151,22 +214,22 @@ void checkReplaceable(Replacement& file, const std::string& folder) {
         failToWrite(file.fileName, folder, "the file is read-only");
     }
     file.earlier = info;
+    file.owner = info.st_uid;
+    file.group = info.st_gid;
 }
 
 // Makes a new hidden name beside the target by create, which fails with
 // EEXIST when the name is taken.
 template <typename Create>
 void makeHiddenName(Replacement& file, const std::string& folder, const char* kind, std::string& name,
-                    std::optional<PendingFile>& pending, Create create) {
+                    Create create) {
     std::random_device random;
     for (int attempt = 0; attempt < 100; ++attempt) {
         name =
             joinPath(folderOf(file.target), hiddenName(file.fileName, static_cast<unsigned>(random()), kind));
-        pending.emplace(name);
         if (create(name)) {
             return;
         }
-        pending.reset();
         if (errno != EEXIST) {
             name.clear();
             failToWrite(file.fileName, folder, errnoCause(errno));
@@ -176,17 +239,17 @@ void makeHiddenName(Replacement& file, const std::string& folder, const char* ki
     failToWrite(file.fileName, folder, "no free name for a temporary file");
 }
 
-// The new file's bytes, with the earlier file's permission bits and group.
-// Returns 0, or the error that stopped it.
+// The new file's bytes, with the earlier file's permission bits, and its
+// owner and group as far as this user may give them. Returns 0, or the
+// error that stopped it.
 int fillTemporary(int fd, const Replacement& file, std::string_view bytes) {
-    if (file.earlier) {
-        if (writeCalls.fchmod(fd, file.earlier->st_mode & 07777) != 0) {
-            return errno;
-        }
-        // A group the user is not in: the folder's default stays.
-        if (writeCalls.fchown(fd, static_cast<uid_t>(-1), file.earlier->st_gid) != 0 && errno != EPERM) {
-            return errno;
-        }
+    if (file.earlier && writeCalls.fchmod(fd, file.earlier->st_mode & 07777) != 0) {
+        return errno;
+    }
+    // Only root gives files away; others may still give a group they are in.
+    if (writeCalls.fchown(fd, file.owner, file.group) != 0 &&
+        (errno != EPERM || (writeCalls.fchown(fd, static_cast<uid_t>(-1), file.group) != 0 && errno != EPERM))) {
+        return errno;
     }
     while (!bytes.empty()) {
         const ssize_t put = writeCalls.write(fd, bytes.data(), bytes.size());
@@ -203,7 +266,7 @@ int fillTemporary(int fd, const Replacement& file, std::string_view bytes) {
 
 void writeTemporary(Replacement& file, const std::string& folder, std::string_view bytes) {
     int fd = -1;
-    makeHiddenName(file, folder, "tmp", file.temporary, file.pendingTemporary, [&](const std::string& name) {
+    makeHiddenName(file, folder, "tmp", file.temporary, [&](const std::string& name) {
         fd = writeCalls.open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         return fd >= 0;
     });
@@ -223,7 +286,7 @@ void keepEarlier(Replacement& file, const std::string& folder) {
     if (!file.earlier) {
         return;
     }
-    makeHiddenName(file, folder, "old", file.kept, file.pendingKept, [&](const std::string& name) {
+    makeHiddenName(file, folder, "old", file.kept, [&](const std::string& name) {
         if (writeCalls.link(file.target.c_str(), name.c_str()) == 0) {
             return true;
         }
@@ -231,7 +294,6 @@ void keepEarlier(Replacement& file, const std::string& folder) {
             return false;
         }
         file.replaced = true;
-        file.pendingKept->restoreTo(file.target);
         return true;
     });
 }
@@ -241,11 +303,7 @@ void moveIntoPlace(Replacement& file, const std::string& folder) {
         failToWrite(file.fileName, folder, errnoCause(errno));
     }
     file.temporary.clear();
-    file.pendingTemporary.reset();
     file.replaced = true;
-    if (file.pendingKept) {
-        file.pendingKept->restoreTo(file.target);
-    }
 }
 
 void syncFolder(const std::string& path, std::string_view fileName, const std::string& folder) {
@@ -279,23 +337,21 @@ std::string undo(Replacement& file) {
     } else if (!file.kept.empty()) {
         writeCalls.unlink(file.kept.c_str());
     }
-    file.pendingKept.reset();
-    file.pendingTemporary.reset();
     return unrestored;
 }
 
 }  // namespace
 
 void writeDirectoryFiles(const std::string& folder, std::string_view directoryText) {
-    const FolderLock lock(folder);
-    removeLeftovers(folder);
-
+    FolderLock lock(folder);
     Replacement directory{kDirectoryFileName, {}, {}, {}, {}, {}, {}, false};
     Replacement current{kCurrentFileName, {}, {}, {}, {}, {}, {}, false};
     for (Replacement* file : {&directory, &current}) {
-        file->target = finalTarget(joinPath(folder, std::string(file->fileName)), file->fileName, folder);
+        file->target = targetInside(folder, file->fileName);
+        recoverLeftovers(file->target, file->fileName);
         checkReplaceable(*file, folder);
     }
+    const HeldStopSignals signals;
     try {
         writeTemporary(directory, folder, directoryText);
         writeTemporary(current, folder, kCurrentFileContent);
@@ -306,6 +362,9 @@ void writeDirectoryFiles(const std::string& folder, std::string_view directoryTe
         syncFolder(directory.target, directory.fileName, folder);
         if (folderOf(current.target) != folderOf(directory.target)) {
             syncFolder(current.target, current.fileName, folder);
+        }
+        if (signals.arrived()) {
+            failToWrite(kDirectoryFileName, folder, "stopped by a signal before the new files stood");
         }
     } catch (const CatalogueError& error) {
         const std::string unrestored = undo(current) + undo(directory);
@@ -318,11 +377,12 @@ void writeDirectoryFiles(const std::string& folder, std::string_view directoryTe
     }
     for (Replacement* file : {&directory, &current}) {
         // One left behind goes with the next write.
-        file->pendingKept.reset();
         if (!file->kept.empty()) {
             writeCalls.unlink(file->kept.c_str());
         }
     }
+    lock.unlock();
+    signals.spendOurs();
 }
 
 }  // namespace quillmere
