@@ -5,6 +5,7 @@
 #include "core/directory_files.h"
 #include "core/directory_reader.h"
 #include "core/folder.h"
+#include "core/folder_boundary.h"
 #include "core/header.h"
 #include "core/header_file.h"
 
@@ -16,10 +17,10 @@
 namespace quillmere::cli {
 namespace {
 
-// A type letter as a reader can see it, even a NUL or a blank.
-std::string shownLetter(const std::string& letter) {
+// A type letter or a name as a reader can see it, even a NUL or a blank.
+std::string shown(const std::string& text) {
     std::string shown = "\"";
-    for (const unsigned char c : letter) {
+    for (const unsigned char c : text) {
         if (c > ' ' && c < 0x7f) {
             shown += static_cast<char>(c);
         } else {
@@ -47,8 +48,16 @@ int checkDirectory(const Options& options, std::ostream& out) {
             problems.push_back(at + "\"" + name + "\" is listed twice");
             continue;
         }
+        if (name.find('\0') != std::string::npos) {
+            problems.push_back(at + shown(name) + " holds a byte no file name can hold");
+            continue;
+        }
         if (name.find_first_of("/\\") != std::string::npos || name == "..") {
             problems.push_back(at + "\"" + name + "\" names a file outside the folder");
+            continue;
+        }
+        if (isDirectoryFileName(name)) {
+            problems.push_back(at + "\"" + name + "\" is a directory file, not a calculator file");
             continue;
         }
         const std::string filePath = joinPath(options.folder, name);
@@ -57,13 +66,18 @@ int checkDirectory(const Options& options, std::ostream& out) {
             problems.push_back(at + "\"" + name + "\" does not exist");
             continue;
         }
+        if (!staysInsideFolder(options.folder, filePath)) {
+            problems.push_back(at + "\"" + name + "\" is a link to \"" + followLinks(filePath) +
+                               "\", outside the folder, which a calculator cannot fetch");
+            continue;
+        }
         try {
             std::string headerLine;
             const FileEntry entry = readFileEntry(filePath, name, headerLine);
             if (record.typeLetter != entry.typeLetter) {
                 problems.push_back(at + "the type letter of \"" + name + "\" is " +
-                                   shownLetter(record.typeLetter) + " but the file gives " +
-                                   shownLetter(entry.typeLetter));
+                                   shown(record.typeLetter) + " but the file gives " +
+                                   shown(entry.typeLetter));
             }
             const std::string_view title = entryTitle(entry.typeLetter, entry.title);
             if (title != record.title) {

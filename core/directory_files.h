@@ -13,11 +13,12 @@ inline constexpr std::string_view kCurrentFileContent = "HP39AscA A 11 HP39DIR.0
 // Writes "HP39DIR.000" (directoryText) and "HP39DIR.CUR" (its fixed text)
 // into folder, holding a lock on the folder meanwhile. Both are written in
 // full beside their targets first, synced, and then moved over them, so any
-// failure, or a signal that ends the program, leaves the earlier files as
-// they were and no file of the write behind. An earlier file that the user
-// may not write is refused, not replaced; a replaced one keeps its mode bits
-// and group, and a symbolic link stays a link to the file it names. Throws
-// CatalogueError.
+// failure, or a stop signal, leaves the earlier files as they were and no
+// file of the write behind. An earlier file that the user may not write is
+// refused, not replaced; a replaced one keeps its mode bits, owner and group
+// (a new one takes the folder's owner and group where allowed), and a
+// symbolic link stays a link to the file it names, as long as that lies in
+// the folder: a link out of it is refused. Throws CatalogueError.
 void writeDirectoryFiles(const std::string& folder, std::string_view directoryText);
 
 }  // namespace quillmere

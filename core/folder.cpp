@@ -50,15 +50,15 @@ bool isHidden(const fs::directory_entry& entry, const std::string& name) {
 #endif
 }
 
-bool isDirectoryFile(std::string_view name) {
-    return equalIgnoringCase(name, kDirectoryFileName) || equalIgnoringCase(name, kCurrentFileName);
-}
-
 [[noreturn]] void failToList(const std::string& folder, const std::error_code& error) {
     throw CatalogueError("Cannot list the folder \"" + folder + "\": " + causeOf(error) + ".");
 }
 
 }  // namespace
+
+bool isDirectoryFileName(std::string_view name) {
+    return equalIgnoringCase(name, kDirectoryFileName) || equalIgnoringCase(name, kCurrentFileName);
+}
 
 std::string defaultFolder() {
 #ifdef _WIN32
@@ -89,7 +89,7 @@ std::vector<std::string> listCalculatorFiles(const std::string& folder) {
         const fs::directory_entry& entry = *entries;
         std::string name = entry.path().filename().string();
         std::error_code typeError;
-        if (isHidden(entry, name) || isDirectoryFile(name) || !entry.is_regular_file(typeError)) {
+        if (isHidden(entry, name) || isDirectoryFileName(name) || !entry.is_regular_file(typeError)) {
             continue;
         }
         names.push_back(std::move(name));

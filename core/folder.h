@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quillmere {
@@ -17,6 +18,10 @@ std::string defaultFolder();
 // folder, a separator, name: joined as they stand, so a root folder gives a
 // doubled separator, which every file system accepts.
 std::string joinPath(const std::string& folder, const std::string& name);
+
+// Whether name is "HP39DIR.000" or "HP39DIR.CUR", in any case: the files
+// this tool writes, never calculator files.
+bool isDirectoryFileName(std::string_view name);
 
 // The calculator files of a folder: regular files (also through a link),
 // neither hidden nor system files, nor the directory files this tool writes;

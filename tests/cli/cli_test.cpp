@@ -71,6 +71,12 @@ TEST(CompanionCheck, ReportsEachProblemWithItsEntryAndOffset) {
          "entry 4 at offset 77: the title is cut short: 5 bytes announced, 3 left\n"
          "\"LOANTABL.000\" is not listed\n\"NOTE.000\" is not listed\n"
          "Cannot read \"@/HP39DIR.CUR\": no such file or directory.\n"},
+        {"ln -s /etc/passwd @/LEAK.000; printf 'HP39AscAA 11 HELLO.000\\0X5 HelloA 11 HP39DIR.CUR4 Root"
+         "A 8 LEAK.0003 outC 8 NOTE.0003 RemB 12 LOANTABL.00010 Loan Table' >@/HP39DIR.000;",
+         "1|entry 1 at offset 8: \"HELLO.000\\x00X\" holds a byte no file name can hold\n"
+         "entry 2 at offset 31: \"HP39DIR.CUR\" is a directory file, not a calculator file\n"
+         "entry 3 at offset 53: \"LEAK.000\" is a link to \"/etc/passwd\", outside the folder, which a "
+         "calculator cannot fetch\n\"HELLO.000\" is not listed\n"},
     };
     for (const auto& [setup, result] : cases) {
         fill(folder);
