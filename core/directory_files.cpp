@@ -13,6 +13,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -60,7 +61,9 @@ std::string folderOf(const std::string& path) {
 }
 
 // The folder, locked for the whole write so that no other run of this
-// program writes into it meanwhile.
+// program writes into it meanwhile. A writer holds it for milliseconds;
+// anyone who may read a shared folder could hold it for ever, so the wait
+// is short and then the user is told.
 class FolderLock {
 public:
     explicit FolderLock(const std::string& folder) {
@@ -68,11 +71,16 @@ public:
         if (fd_ < 0) {
             failToWrite(kDirectoryFileName, folder, errnoCause(errno));
         }
-        while (writeCalls.flock(fd_, LOCK_EX) != 0) {
-            if (errno != EINTR) {
-                const int error = errno;
-                writeCalls.close(fd_);
-                failToWrite(kDirectoryFileName, folder, errnoCause(error));
+        constexpr int kPatienceMs = 1000;
+        for (int waited = 0; writeCalls.flock(fd_, LOCK_EX | LOCK_NB) != 0; waited += 10) {
+            const int error = errno;
+            if (error == EWOULDBLOCK && waited < kPatienceMs) {
+                ::poll(nullptr, 0, 10);
+            } else if (error != EINTR) {
+                unlock();
+                failToWrite(kDirectoryFileName, folder,
+                            error == EWOULDBLOCK ? "another program is writing the directory of this folder"
+                                                 : errnoCause(error));
             }
         }
     }

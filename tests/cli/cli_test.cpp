@@ -97,6 +97,9 @@ TEST(CompanionRuns, EachTellsItsOutcome) {
         {"--order @/order @", "printf 'NOTE.000\\r\\nHELLO.000\\n' >@/order;",
          "0|Wrote 2 entries to @/HP39DIR.000.\n|", "HP39AscAA 9 HELLO.0005 HelloC 8 NOTE.0003 Rem"},
         {"--check", "", "2||quillmere-dir: no folder given"},
+        {"@", "exec 8<@; flock 8;",
+         "1||quillmere-dir: Cannot write \"HP39DIR.000\" in \"@\": another program is writing the directory "
+         "of this folder."},
         {"--order @/order @", "printf 'NOTE.000\\nGONE.000\\n' >@/order;",
          "1||quillmere-dir: \"GONE.000\" in \"@/order\" is not a calculator file of \"@\"."},
         {"--order @/order @", "printf 'NOTE.000\\nNOTE.000\\n' >@/order;",
