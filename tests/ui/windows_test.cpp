@@ -27,10 +27,11 @@ const QByteArray kEarlier = "HP39AscAA 7 OLD.0003 Old";
 // event loop. Every one is a stop with OK.
 struct WorkingFolder {
     WorkingFolder() {
-        put(u"A.000"_s, "HP39AscA 3 Ant");
-        put(u"B.000"_s, "HP39AscA 3 Bee");
-        put(u"C.000"_s, "HP39AscA 3 Cat");
-        put(u"HP39DIR.000"_s, kEarlier);
+        const QByteArrayList bytes{"HP39AscA 3 Ant", "HP39AscA 3 Bee", "HP39AscA 3 Cat", kEarlier};
+        for (int i = 0; i < bytes.size(); ++i) {
+            QFile file(path(QStringList{"A.000", "B.000", "C.000", "HP39DIR.000"}[i]));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes[i]) == bytes[i].size());
+        }
         QDir(path()).mkdir(u"Empty"_s);
         QDir::setCurrent(path());
         QObject::connect(&timer, &QTimer::timeout, [this] {
@@ -45,10 +46,6 @@ struct WorkingFolder {
         timer.start(0);
     }
     QString path(const QString& name = {}) const { return QDir::toNativeSeparators(folder.filePath(name)); }
-    void put(const QString& name, const QByteArray& bytes) const {
-        QFile file(path(name));
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-    }
     QByteArray built() const {
         QFile file(path(u"HP39DIR.000"_s));
         return file.open(QIODevice::ReadOnly) ? file.readAll() : "<missing>"_ba;
@@ -231,7 +228,7 @@ private slots:
         ui.click(f::Command1);
         ui.click(f::Command3);
         QCOMPARE(ui.built(), "HP39AscAA 5 B.0003 BeeA 5 A.0003 AntA 5 C.0003 Cat"_ba);
-        ui.put(u"D.000"_s, "HP39AscA 3 Dog");
+        std::ofstream(QFile::encodeName(ui.path(u"D.000"_s)).toStdString()) << "HP39AscA 3 Dog";
         QVERIFY(QFile::remove(ui.path(u"A.000"_s)));
         ui.chooseFolder(ui.path());
         ui.click(f::Command6);
@@ -239,7 +236,8 @@ private slots:
                  (QStringList{"C.000", "B.000", "D.000", "Cat", "Bee", "Dog"}));
         QCOMPARE(quillmere::WindowDriver(quillmere::toFileName(ui.path())).rows(f::List2),
                  (QStringList{"C.000", "B.000", "D.000"}));
-        ui.put(u"HP39DIR.000"_s, ui.built().chopped(1));
+        std::ofstream(QFile::encodeName(ui.path(u"HP39DIR.000"_s)).toStdString())
+            << ui.built().chopped(1).toStdString();
         ui.chooseFolder(ui.path());
         QCOMPARE(ui.rows(f::List2), (QStringList{"B.000", "C.000", "D.000"}));
         QCOMPARE(ui.texts, QStringList{});
