@@ -236,8 +236,8 @@ private slots:
                  (QStringList{"C.000", "B.000", "D.000", "Cat", "Bee", "Dog"}));
         QCOMPARE(quillmere::WindowDriver(quillmere::toFileName(ui.path())).rows(f::List2),
                  (QStringList{"C.000", "B.000", "D.000"}));
-        const std::string cutShort = ui.built().chopped(1).toStdString();
-        std::ofstream(QFile::encodeName(ui.path(u"HP39DIR.000"_s)).toStdString()) << cutShort;
+        std::ofstream(QFile::encodeName(ui.path(u"HP39DIR.000"_s)).toStdString())
+            << "HP39AscAA 5 D.0003 DogA 5 C.0003 CatA 5 B.0003 Be";
         ui.chooseFolder(ui.path());
         QCOMPARE(ui.rows(f::List2), (QStringList{"B.000", "C.000", "D.000"}));
         QCOMPARE(ui.texts, QStringList{});
