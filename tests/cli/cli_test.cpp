@@ -105,6 +105,10 @@ TEST(CompanionRuns, EachTellsItsOutcome) {
         {"--listing-order @", written(kKept), "0|Wrote 3 entries to @/HP39DIR.000.\n|", kBuilt},
         {"--dry-run @", written(mixed),
          "0|A\tHELLO.000\tHello\nB\tLOANTABL.000\tLoan Table\nC\tNOTE.000\tRem\n|", mixed},
+        // The folder is @/in; its directory is a link out of it.
+        {"--dry-run @/in",
+         "mkdir @/in; mv @/*.000 @/in;" + written(kKept) + "ln -s ../HP39DIR.000 @/in/HP39DIR.000;",
+         "0|C\tNOTE.000\tRem\nB\tLOANTABL.000\tLoan Table\nA\tHELLO.000\tHello\n|", kKept},
         {"--order @/order @", written(kKept) + "printf 'NOTE.000\\r\\nHELLO.000\\n' >@/order;",
          "0|Wrote 2 entries to @/HP39DIR.000.\n|", "HP39AscAA 9 HELLO.0005 HelloC 8 NOTE.0003 Rem"},
         {"--order @/order --listing-order @", "",
