@@ -31,11 +31,15 @@ std::vector<std::string> readOrderFile(const std::string& path) {
 }
 
 // The folder's files in the order the directory will list them, top row
-// first, as the window has them right after the folder is chosen.
+// first, as the window has them right after the folder is chosen: the
+// order its directory keeps, unless the call names another.
 Catalogue catalogueFor(const Options& options) {
     Catalogue catalogue(options.folder);
     catalogue.bindFolder(options.folder);
     catalogue.RefreshLists();
+    if (options.listingOrder) {
+        catalogue.order().replaceFiles(catalogue.folderListing());
+    }
     if (!options.orderFile) {
         return catalogue;
     }

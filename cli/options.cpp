@@ -3,14 +3,19 @@
 namespace quillmere::cli {
 
 const char* const kUsage =
-    "Usage: quillmere-dir [--order FILE] [--dry-run] FOLDER\n"
+    "Usage: quillmere-dir [--order FILE | --listing-order] [--dry-run] FOLDER\n"
     "       quillmere-dir --check FOLDER\n"
-    "       quillmere-dir [--order FILE] --serve DEVICE [--speed BAUD] FOLDER\n"
+    "       quillmere-dir [--order FILE | --listing-order] --serve DEVICE [--speed BAUD]\n"
+    "                     FOLDER\n"
     "\n"
     "Writes HP39DIR.000 and HP39DIR.CUR into FOLDER for an HP39-series calculator.\n"
+    "The order of FOLDER's HP39DIR.000, as made in the Quillmere window or by an\n"
+    "earlier run, is kept; files it does not list follow it, by name.\n"
     "\n"
     "  --order FILE  the order of preference: one file name per line, top row\n"
     "                first; the directory lists exactly these files\n"
+    "  --listing-order\n"
+    "                put every file in order by name, dropping the kept order\n"
     "  --dry-run     print the entries (type, file name, title, tab-separated)\n"
     "                instead of writing them\n"
     "  --check       check FOLDER's HP39DIR.000 against the files it lists\n"
@@ -29,10 +34,10 @@ Options parseOptions(const std::vector<std::string>& arguments) {
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         if (argument == "--help") {
-            return Options{Mode::Help, {}, {}, {}, {}};
+            return Options{Mode::Help, {}, {}, {}, {}, {}};
         }
         if (argument == "--version") {
-            return Options{Mode::Version, {}, {}, {}, {}};
+            return Options{Mode::Version, {}, {}, {}, {}, {}};
         }
         if (argument == "--dry-run" || argument == "--check") {
             const Mode mode = argument == "--check" ? Mode::Check : Mode::DryRun;
@@ -45,6 +50,8 @@ Options parseOptions(const std::vector<std::string>& arguments) {
                 throw UsageError("--order needs a file name");
             }
             options.orderFile = arguments[++i];
+        } else if (argument == "--listing-order") {
+            options.listingOrder = true;
         } else if (argument == "--serve" || argument == "--speed") {
             if (i + 1 == arguments.size()) {
                 throw UsageError(argument + (argument == "--serve" ? " needs a device" : " needs a number"));
@@ -69,8 +76,12 @@ Options parseOptions(const std::vector<std::string>& arguments) {
     if (folders.size() != 1) {
         throw UsageError(folders.empty() ? "no folder given" : "only one folder can be given");
     }
-    if (options.mode == Mode::Check && options.orderFile) {
-        throw UsageError("--order has no meaning with --check");
+    if (options.orderFile && options.listingOrder) {
+        throw UsageError("--order and --listing-order cannot be combined");
+    }
+    if (options.mode == Mode::Check && (options.orderFile || options.listingOrder)) {
+        throw UsageError(std::string(options.orderFile ? "--order" : "--listing-order") +
+                         " has no meaning with --check");
     }
     if (serve && options.mode != Mode::Write) {
         throw UsageError("--serve cannot be combined with --dry-run or --check");

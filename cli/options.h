@@ -13,7 +13,8 @@ struct Options {
     Mode mode = Mode::Write;
     std::string folder;
     std::optional<std::string> orderFile;
-    std::string device;  // --serve: the serial device the calculator is on
+    bool listingOrder = false;  // drop the order the folder's directory keeps
+    std::string device;         // --serve: the serial device the calculator is on
     int speed = 9600;
 };
 

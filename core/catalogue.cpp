@@ -6,6 +6,7 @@
 #include "core/folder.h"
 #include "core/header.h"
 #include "core/header_file.h"
+#include "core/kept_order.h"
 
 #include <utility>
 
@@ -40,7 +41,7 @@ void Catalogue::bindFolder(const std::string& path) {
 }
 
 void Catalogue::RefreshLists() {
-    order_.replaceFiles(folderListing_);
+    order_.replaceFiles(keptOrderOf(folderPath_, folderListing_));
 }
 
 void Catalogue::GetNames() {

@@ -30,7 +30,8 @@ public:
     PreferenceOrder& order() { return order_; }
     const PreferenceOrder& order() const { return order_; }
 
-    // Refills the file list from the folder listing and empties the titles.
+    // Refills the file list from the folder listing, in the order the
+    // folder's directory keeps (keptOrderOf), and empties the titles.
     void RefreshLists();
     // Reads the title of the file in each row and shows the title list.
     void GetNames();

@@ -40,6 +40,15 @@ std::string run(const std::string& arguments, const TempFolder& folder, const st
 
 const std::string kBuilt = "HP39AscAC 8 NOTE.0003 RemB 12 LOANTABL.00010 Loan TableA 9 HELLO.0005 Hello";
 
+// Rows LOANTABL.000, HELLO.000, NOTE.000, as a user ordered them.
+const std::string kKept = "HP39AscAC 8 NOTE.0003 RemA 9 HELLO.0005 HelloB 12 LOANTABL.00010 Loan Table";
+
+// Setup commands that leave directory files as an earlier run would.
+std::string written(const std::string& directory) {
+    return "printf '" + directory +
+           "' >@/HP39DIR.000; printf 'HP39AscA A 11 HP39DIR.0004 Root' >@/HP39DIR.CUR;";
+}
+
 void fill(const TempFolder& folder) {
     folder.write("HELLO.000", "HP39AscA 5 Hello\r\nbody");
     folder.write("NOTE.000", "HP39AscC 8 Reminder\r\n");
@@ -88,14 +97,25 @@ TEST(CompanionCheck, ReportsEachProblemWithItsEntryAndOffset) {
 // nothing. What the user did not hand over as a calculator file is read
 // only when it is a regular file of a sane size, and never waited on.
 TEST(CompanionRuns, EachTellsItsOutcome) {
+    // Rows hello.000 (no such file), NOTE.000, GONE.000 and NOTE.000 again.
+    const std::string odd = "HP39AscAC 8 NOTE.0003 RemA 8 GONE.0003 GonC 8 NOTE.0003 RemA 9 hello.0005 Hello";
     const struct {
         std::string arguments, setup, result;
         std::optional<std::string> directory = {};
     } cases[] = {
-        {"--dry-run @", "", "0|C\tNOTE.000\tRem\nB\tLOANTABL.000\tLoan Table\nA\tHELLO.000\tHello\n|"},
         {"@", "", "0|Wrote 3 entries to @/HP39DIR.000.\n|", kBuilt},
-        {"--order @/order @", "printf 'NOTE.000\\r\\nHELLO.000\\n' >@/order;",
+        {"@", written(kKept), "0|Wrote 3 entries to @/HP39DIR.000.\n|", kKept},
+        {"--listing-order @", written(kKept), "0|Wrote 3 entries to @/HP39DIR.000.\n|", kBuilt},
+        {"--dry-run @", written(odd),
+         "0|B\tLOANTABL.000\tLoan Table\nA\tHELLO.000\tHello\nC\tNOTE.000\tRem\n|", odd},
+        // The folder is @/in; its directory is a link out of it.
+        {"--dry-run @/in",
+         "mkdir @/in; mv @/*.000 @/in;" + written(kKept) + "ln -s ../HP39DIR.000 @/in/HP39DIR.000;",
+         "0|C\tNOTE.000\tRem\nB\tLOANTABL.000\tLoan Table\nA\tHELLO.000\tHello\n|", kKept},
+        {"--order @/order @", written(kKept) + "printf 'NOTE.000\\r\\nHELLO.000\\n' >@/order;",
          "0|Wrote 2 entries to @/HP39DIR.000.\n|", "HP39AscAA 9 HELLO.0005 HelloC 8 NOTE.0003 Rem"},
+        {"--order @/order --listing-order @", "",
+         "2||quillmere-dir: --order and --listing-order cannot be combined"},
         {"--check", "", "2||quillmere-dir: no folder given"},
         {"@", "exec 8<@; flock 8;",
          "1||quillmere-dir: Cannot write \"HP39DIR.000\" in \"@\": another program is writing the directory "

@@ -218,6 +218,31 @@ private slots:
         }
     }
 
+    // The order made stands whenever the folder is listed again, by OK or
+    // at start-up: a file added since comes last, one removed since is gone.
+    // A directory cut short gives listing order.
+    void keepsTheOrderMade() {
+        Ui ui(u""_s);
+        ui.selectRow(f::List2, 2);
+        ui.click(f::Command1);
+        ui.click(f::Command1);
+        ui.click(f::Command3);
+        QCOMPARE(ui.built(), "HP39AscAA 5 B.0003 BeeA 5 A.0003 AntA 5 C.0003 Cat"_ba);
+        std::ofstream(QFile::encodeName(ui.path(u"D.000"_s)).toStdString()) << "HP39AscA 3 Dog";
+        QVERIFY(QFile::remove(ui.path(u"A.000"_s)));
+        ui.chooseFolder(ui.path());
+        ui.click(f::Command6);
+        QCOMPARE(ui.rows(f::List2) + ui.rows(f::List1),
+                 (QStringList{"C.000", "B.000", "D.000", "Cat", "Bee", "Dog"}));
+        QCOMPARE(quillmere::WindowDriver(quillmere::toFileName(ui.path())).rows(f::List2),
+                 (QStringList{"C.000", "B.000", "D.000"}));
+        std::ofstream(QFile::encodeName(ui.path(u"HP39DIR.000"_s)).toStdString())
+            << "HP39AscAA 5 D.0003 DogA 5 C.0003 CatA 5 B.0003 Be";
+        ui.chooseFolder(ui.path());
+        QCOMPARE(ui.rows(f::List2), (QStringList{"B.000", "C.000", "D.000"}));
+        QCOMPARE(ui.texts, QStringList{});
+    }
+
     // A folder whose name is not valid text is chosen in the tree by its real
     // bytes; one that cannot be listed is named in a message, and the main
     // window keeps its folder. "Missing" is typed, the others double-clicked.
