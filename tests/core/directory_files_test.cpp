@@ -62,19 +62,20 @@ TEST(WriteDirectoryFiles, WritesThroughLinksKeepingModeOwnerAndGroup) {
     EXPECT_EQ(folder.entries(), (Names{"HP39DIR.000", "HP39DIR.CUR", "real"}));
 }
 
-// A folder from an archive may link its directory files anywhere: only a
+// A folder from an archive may link its directory files anywhere (here to
+// "f.bashrc", a sibling whose name begins like the folder's): only a
 // link that stays inside the folder is written through; any other is
 // refused, and nothing inside or outside the folder changes.
 TEST(WriteDirectoryFiles, WritesNothingThroughALinkOutOfTheFolder) {
     TempFolder work;
     const std::string folder = work.pathOf("f");
     fs::create_directories(folder + "/sub");
-    work.write(".bashrc", "earlier");
+    work.write("f.bashrc", "earlier");
     for (const auto& [name, link] : std::vector<std::pair<std::string, std::string>>{
-             {"HP39DIR.000", "../.bashrc"},
+             {"HP39DIR.000", "../f.bashrc"},
              {"HP39DIR.000", "../missing"},
-             {"HP39DIR.CUR", work.pathOf(".bashrc")},
-             {"HP39DIR.000", "sub/../../.bashrc"},
+             {"HP39DIR.CUR", work.pathOf("f.bashrc")},
+             {"HP39DIR.000", "sub/../../f.bashrc"},
              {"HP39DIR.000", "sub/DIR"},
              {"HP39DIR.000", folder + "/sub/../sub/DIR"}}) {
         SCOPED_TRACE(link);
@@ -85,7 +86,7 @@ TEST(WriteDirectoryFiles, WritesNothingThroughALinkOutOfTheFolder) {
                   inside ? "no failure"
                          : "Cannot write \"" + name + "\" in \"" + folder + "\": it is a link to \"" +
                                (link.front() == '/' ? "" : folder + "/") + link + "\", outside the folder.");
-        EXPECT_EQ(work.read(".bashrc"), "earlier");
+        EXPECT_EQ(work.read("f.bashrc"), "earlier");
         EXPECT_FALSE(fs::exists(work.pathOf("missing")));
         EXPECT_EQ(work.read("f/sub/DIR"), inside ? kNew : "earlier");
         EXPECT_EQ(fs::exists(folder + "/HP39DIR.CUR"), inside || name == "HP39DIR.CUR");
