@@ -55,35 +55,48 @@ std::optional<Transfer> PacketLog::read(std::string_view line) {
         return std::nullopt;
     }
     const std::string_view packet = line.substr(mark + 3);
-    const char type = packet[2];
-    if (line[0] == 'r') {
-        lastReceived_ = type;
-        return std::nullopt;
-    }
-    // A GET's refusal is in the transaction log with its name; one during a
-    // send (after an acknowledgement) ends that send, logged there too.
-    if (line[0] != 's' || type != 'E' || lastReceived_ == 'R' || lastReceived_ == 'Y' ||
-        lastReceived_ == 'N') {
-        return std::nullopt;
-    }
     // The length character counts what follows it: sequence, type, data and
-    // block check, which answers to a request have as one character.
+    // block check, which is one character but for the data of a file.
     const std::size_t length = static_cast<unsigned char>(packet[0]) - 32U;
     if (length < 3 || packet.size() < length + 1) {
         return std::nullopt;
     }
-    Transfer refused;
-    const std::string_view data = packet.substr(3, length - 3);
-    for (std::size_t i = 0; i < data.size(); ++i) {
-        char c = data[i];
+    const char type = packet[2];
+    std::string data;
+    for (std::size_t i = 3; i < length; ++i) {
+        char c = packet[i];
         // The control prefix: "#" then the byte with bit 6 flipped, or "#" itself.
-        if (c == '#' && i + 1 < data.size()) {
-            c = data[++i];
+        if (c == '#' && i + 1 < length) {
+            c = packet[++i];
             c = (c & 0x7F) >= 0x3F && (c & 0x7F) <= 0x5F ? static_cast<char>(c ^ 0x40) : c;
         }
-        refused.reason += c;
+        data += c;
     }
-    return refused;
+    const bool received = line[0] == 'r';
+    if (!received && (type == 'F' || type == 'B')) {
+        sending_ = type == 'F' ? data : std::string();
+    }
+    Transfer transfer;
+    transfer.reason = data;
+    if (received && type == 'E' && !sending_.empty()) {
+        // The client ended a send; the transaction log does not show it.
+        transfer.outcome = Transfer::Outcome::Failed;
+        transfer.name = sending_;
+        transfer.reason = "the client cancelled it: " + data;
+    }
+    if (received) {
+        lastReceived_ = type;
+        if (type == 'R' || type == 'E') {
+            sending_.clear();
+        }
+        return transfer.name.empty() ? std::nullopt : std::optional<Transfer>(transfer);
+    }
+    // A GET's refusal is in the transaction log with its name; one during a
+    // send (after an acknowledgement) ends that send, logged there too.
+    if (type != 'E' || lastReceived_ == 'R' || lastReceived_ == 'Y' || lastReceived_ == 'N') {
+        return std::nullopt;
+    }
+    return transfer;
 }
 
 }  // namespace quillmere::kermit

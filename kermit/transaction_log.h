@@ -27,13 +27,15 @@ std::optional<Transfer> parseTransaction(std::string_view line);
 
 // Reads a packet log line by line: an error packet the server sends in
 // answer to a request other than a GET (whose refusals the transaction log
-// names) is a Refused transfer with the packet's message.
+// names) is a Refused transfer with the packet's message, and one the
+// client sends in the middle of a file a Failed transfer of that file.
 class PacketLog {
 public:
     std::optional<Transfer> read(std::string_view line);
 
 private:
     char lastReceived_ = 0;
+    std::string sending_;
 };
 
 }  // namespace quillmere::kermit
