@@ -87,7 +87,11 @@ int openLine(const std::string& device) {
         ::close(line);
         throw busy(device, "");
     }
-    // Later opens by others fail while we hold it; not every device is a terminal.
+    if (::isatty(line) == 0) {
+        ::close(line);
+        throw CatalogueError("Cannot serve on \"" + device + "\": it is not a serial device.");
+    }
+    // Later opens by others fail while we hold it.
     ::ioctl(line, TIOCEXCL);
     // Without O_NONBLOCK, which only kept the open from waiting for a carrier.
     ::fcntl(line, F_SETFL, ::fcntl(line, F_GETFL) & ~O_NONBLOCK);
