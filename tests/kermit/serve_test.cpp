@@ -86,6 +86,10 @@ std::optional<std::string> strictGet(int fd, const std::string& name, int blockC
     // 1; the one agreed there holds from the file header on.
     line.send(0, 'R', name, 1);
     std::string packet = line.receive(1);
+    // Answers to a request sent again before the server was listening come twice: skip to the first.
+    while (packet[1] != 'S' && packet[1] != 'E') {
+        packet = line.receive(1);
+    }
     if (packet[1] == 'E') {
         return std::nullopt;
     }
