@@ -318,7 +318,10 @@ void Server::serve(const std::function<void(const Transfer&)>& onTransfer) {
         throw CatalogueError("kermit ended unexpectedly (signal " + std::to_string(WTERMSIG(status)) +
                              ") while serving" + on + ".");
     }
-    switch (WEXITSTATUS(status)) {
+    // Kermit may end as on FINISH when the line hangs up under it.
+    pollfd hangup{line_, 0, 0};
+    const bool lost = ::poll(&hangup, 1, 0) == 1 && (hangup.revents & POLLHUP) != 0;
+    switch (lost ? kSessionBroken : WEXITSTATUS(status)) {
     case 0:
         return;
     case 127:
