@@ -241,17 +241,33 @@ protected:
     pid_t server = 0;
 };
 
-// Whatever an earlier client asked (text mode, refused requests, a cancelled send), a calculator gets
-// the same bytes, and each refusal and failure is one line.
-TEST_F(Serving, EveryClientGetsTheFilesByteForByte) {
+// Whatever an earlier client asked (text mode, a cancelled send, requests for what lies outside the
+// folder), a calculator gets the same bytes; each refusal and failure is one line, and nothing changes.
+TEST_F(Serving, EveryClientGetsTheFilesByteForByteAndNothingElse) {
+    fs::create_symlink(work.pathOf("outside.txt"), folder + "/.LINK.000");
     serve();
-    std::string gets, sent, refused;
+    const std::string outside = work.pathOf("outside.txt"),
+                      notOurs = "\": it is not a file of \"" + folder + "\".";
+    const std::pair<std::string, std::string> refusals[] = {
+        {"get ../outside.txt", "Refused \"../outside.txt" + notOurs},
+        {"get " + outside, "Refused \"" + outside + notOurs},
+        {"get .LINK.000", "Refused \".LINK.000" + notOurs},
+        {"remote host touch HOST.000", "Refused a request: REMOTE HOST disabled."},
+        {"remote delete HELLO.000", "Refused a request: REMOTE DELETE disabled."},
+        {"remote cd ..", "Refused a request: REMOTE CD disabled."},
+        {"send " + outside, "Refused a request: SEND disabled."}};
+    std::string gets, sent, refused, commands, refusedOnce;
     for (const auto& [name, bytes] : expected) {
         gets += "get NOPE.000\nget " + name + "\n";
         sent += "Sent " + name + " (" + std::to_string(bytes.size()) + " bytes)\n";
-        refused += "quillmere-dir: Refused \"NOPE.000\": it is not a file of \"" + folder + "\".\n";
+        refused += "quillmere-dir: Refused \"NOPE.000" + notOurs + "\n";
+    }
+    for (const auto& [request, message] : refusals) {
+        commands += request + "\necho {" + request + ": \\v(status)}\n";
+        refusedOnce += "quillmere-dir: " + message + "\n";
     }
     const int line = ::open(clientSide.c_str(), O_RDWR | O_NOCTTY);
+    std::string printed;
     for (const int round : {1, 3, 0}) {
         SCOPED_TRACE(round);
         for (const auto& [name, bytes] : expected) {
@@ -260,47 +276,24 @@ TEST_F(Serving, EveryClientGetsTheFilesByteForByte) {
         }
         if (round == 3) {
             EXPECT_EQ(strictGet(line, "BYTES.000", 1, true), std::nullopt);
-            cKermit(gets + "get /text /as-name:TEXT HELLO.000\nremote host touch HOST.000\nsend " +
-                    work.pathOf("outside.txt") + "\n");
+            printed = cKermit(gets + "get /text /as-name:TEXT HELLO.000\n" + commands);
         }
     }
     ::close(line);
-    Files received = filesOf(work, "received");
+    for (const auto& [request, message] : refusals) {
+        EXPECT_NE(printed.find(request + ": 1\n"), std::string::npos) << request << " was not refused";
+    }
+    Files received = filesOf(work, "received"), folderNow = expected;
     EXPECT_EQ(received.erase("TEXT"), 1U);
     EXPECT_EQ(received, expected);
+    folderNow[".LINK.000"] = "not for the calculator";
+    EXPECT_EQ(filesOf(work, "folder"), folderNow);
     EXPECT_EQ(work.read("serve.out"), "Wrote 2 entries to " + folder + "/HP39DIR.000.\n" + sent + sent +
                                           sent + "Sent HELLO.000 (33 bytes)\n" + sent);
     EXPECT_EQ(work.read("serve.err"),
               refused + refused +
                   "quillmere-dir: Could not send \"BYTES.000\": the client cancelled it: Cancelled.\n" +
-                  refused +
-                  "quillmere-dir: Refused a request: REMOTE HOST disabled.\n"
-                  "quillmere-dir: Refused a request: SEND disabled.\n" +
-                  refused);
-}
-
-TEST_F(Serving, RefusesEverythingOutsideTheFolder) {
-    fs::create_symlink(work.pathOf("outside.txt"), folder + "/.LINK.000");
-    serve();
-    const Files before = filesOf(work, "folder");
-    const std::string requests[] = {"get ../outside.txt",
-                                    "get " + work.pathOf("outside.txt"),
-                                    "get .LINK.000",
-                                    "remote host touch HOST.000",
-                                    "remote delete HELLO.000",
-                                    "remote cd ..",
-                                    "send " + work.pathOf("outside.txt")};
-    std::string commands;
-    for (const std::string& request : requests) {
-        commands += request + "\necho {" + request + ": \\v(status)}\n";
-    }
-    const std::string printed = cKermit(commands + "finish\n");
-    for (const std::string& request : requests) {
-        EXPECT_NE(printed.find(request + ": 1\n"), std::string::npos) << request << " was not refused";
-    }
-    EXPECT_EQ(filesOf(work, "folder"), before);
-    EXPECT_EQ(filesOf(work, "received"), Files{});
-    EXPECT_EQ(exitWithin(server, 2000), 0);
+                  refused + refusedOnce + refused);
 }
 
 // Folder and device names that were once read as Kermit commands: each is served as exactly that
