@@ -79,7 +79,7 @@ fuzz:
 	cmake --preset fuzz
 	cmake --build --preset fuzz
 	@mkdir -p build/fuzz-artifacts
-	@for target in header directory; do \
+	@for target in header directory serve_script; do \
 	  mkdir -p build/fuzz-corpus/$$target; \
 	  echo "Fuzzing $$target for $(FUZZ_SECONDS) s"; \
 	  build/fuzz/tests/fuzz/$${target}_fuzz -max_total_time=$(FUZZ_SECONDS) -timeout=10 \

@@ -6,10 +6,12 @@
 #include "core/catalogue_observer.h"
 #include "core/directory_files.h"
 #include "core/folder.h"
+#include "core/folder_boundary.h"
 #include "core/header.h"
 #include "core/header_file.h"
 #include "kermit/kermit_server.h"
 
+#include <optional>
 #include <set>
 #include <sstream>
 
@@ -83,6 +85,15 @@ private:
     bool shown_ = false;
 };
 
+// The file's bytes, or none when it cannot be read.
+std::optional<std::string> bytesOf(const std::string& path) {
+    try {
+        return readWholeFile(path, path);
+    } catch (const CatalogueError&) {
+        return std::nullopt;
+    }
+}
+
 }  // namespace
 
 int writeDirectory(const Options& options, std::ostream& out, std::ostream& err, bool showProgress) {
@@ -111,18 +122,61 @@ int printEntries(const Options& options, std::ostream& out) {
 }
 
 int serveFolder(const Options& options, std::ostream& out, std::ostream& err, bool showProgress) {
-    writeDirectory(options, out, err, showProgress);
+    // The line first: while it cannot be had, nothing is written.
+    kermit::Server server({options.device, options.speed, options.folder});
+    Catalogue catalogue = catalogueFor(options);
+    for (const std::string& name : catalogue.order().files()) {
+        // Its first line would reach any client through the directory.
+        if (!staysInsideFolder(options.folder, joinPath(options.folder, name))) {
+            throw CatalogueError("Cannot serve \"" + options.folder + "\": \"" + name +
+                                 "\" is a link to a file outside it; the calculator could not fetch it. "
+                                 "Copy the file into the folder or remove the link.");
+        }
+        // Kermit takes a blank in a requested name as the end of that name.
+        if (name.find(' ') != std::string::npos) {
+            err << "quillmere-dir: \"" << name
+                << "\" has a blank in its name, so the calculator cannot fetch it: rename it to serve it."
+                << std::endl;
+        }
+    }
+    std::string text(kDirectoryHeader);
+    {
+        TerminalProgress progress(err);
+        if (showProgress) {
+            catalogue.setObserver(&progress);
+        }
+        catalogue.readEntriesLastRowFirst(
+            [&text](const std::string&, const FileEntry& entry) { text += entry.bytes; });
+        catalogue.setObserver(nullptr);
+    }
+    const int count = catalogue.order().fileCount();
+    const std::string entries = std::to_string(count) + (count == 1 ? " entry" : " entries");
+    const std::string directory = joinPath(options.folder, std::string(kDirectoryFileName));
+    // A directory that already says this is served as it is, untouched.
+    if (bytesOf(directory) == text &&
+        bytesOf(joinPath(options.folder, std::string(kCurrentFileName))) == kCurrentFileContent) {
+        out << std::string(kDirectoryFileName) << " already lists the " << entries
+            << "; serving it as it is.\n";
+    } else {
+        writeDirectoryFiles(options.folder, text);
+        out << "Wrote " << entries << " to " << directory << ".\n";
+    }
     // The calculator may ask at once: say what was written before serving.
     out << std::flush;
-    kermit::serveFolder(
-        {options.device, options.speed, options.folder}, [&](const kermit::Transfer& transfer) {
-            if (transfer.sent) {
-                out << "Sent " << transfer.name << " (" << transfer.bytes << " bytes)" << std::endl;
-            } else {
-                err << "quillmere-dir: Refused \"" << transfer.name << "\": it is not a file of \""
-                    << options.folder << "\"." << std::endl;
-            }
-        });
+    server.serve([&](const kermit::Transfer& transfer) {
+        using Outcome = kermit::Transfer::Outcome;
+        if (transfer.outcome == Outcome::Sent) {
+            out << "Sent " << transfer.name << " (" << transfer.bytes << " bytes)" << std::endl;
+        } else if (transfer.outcome == Outcome::Missing) {
+            err << "quillmere-dir: Refused \"" << transfer.name << "\": it is not a file of \""
+                << options.folder << "\"." << std::endl;
+        } else if (transfer.outcome == Outcome::Failed) {
+            err << "quillmere-dir: Could not send \"" << transfer.name << "\": " << transfer.reason << "."
+                << std::endl;
+        } else {
+            err << "quillmere-dir: Refused a request: " << transfer.reason << "." << std::endl;
+        }
+    });
     return 0;
 }
 

@@ -11,8 +11,9 @@ namespace quillmere::cli {
 int writeDirectory(const Options& options, std::ostream& out, std::ostream& err, bool showProgress);
 int printEntries(const Options& options, std::ostream& out);
 int checkDirectory(const Options& options, std::ostream& out);
-// Writes the directory as writeDirectory does, then serves the folder on
-// options.device until the calculator sends FINISH or a stop signal comes.
+// Opens options.device, writes the directory as writeDirectory does unless
+// the one on disk already says the same, then serves the folder on the
+// device until the calculator sends FINISH or a stop signal comes.
 int serveFolder(const Options& options, std::ostream& out, std::ostream& err, bool showProgress);
 
 }  // namespace quillmere::cli

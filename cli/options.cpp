@@ -20,8 +20,9 @@ const char* const kUsage =
     "                instead of writing them\n"
     "  --check       check FOLDER's HP39DIR.000 against the files it lists\n"
     "  --serve DEVICE\n"
-    "                write the directory, then serve FOLDER to the calculator on\n"
-    "                the serial DEVICE with C-Kermit until it sends FINISH\n"
+    "                lock the serial DEVICE, write the directory unless it is\n"
+    "                already up to date, then serve FOLDER to the calculator\n"
+    "                with C-Kermit until it sends FINISH\n"
     "  --speed BAUD  the serial speed for --serve (9600)\n"
     "  --help        show this text\n"
     "  --version     show the version\n";

@@ -4,15 +4,20 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #ifdef __linux__
@@ -22,17 +27,23 @@
 namespace quillmere::kermit {
 namespace {
 
-// Debian's C-Kermit keeps its UUCP-style lock files here.
+// Where Debian's serial programs (C-Kermit, minicom) look for UUCP-style lock files.
 constexpr const char* kLockFolder = "/var/lock";
 // How long Kermit gets to end on SIGTERM before it is killed.
 constexpr int kTermGraceMs = 1500;
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
-// Written by the signal handler, watched next to the log pipe.
-int signalPipeWrite = -1;
+// Written by the signal handler, watched next to the logs.
+int stopPipeWrite = -1;
+struct sigaction earlierActions[3];
 
 void onStopSignal(int) {
     const char byte = 1;
-    [[maybe_unused]] const ssize_t ignored = ::write(signalPipeWrite, &byte, 1);
+    [[maybe_unused]] const ssize_t ignored = ::write(stopPipeWrite, &byte, 1);
+}
+
+std::string lastCause() {
+    return causeOf(std::error_code(errno, std::generic_category()));
 }
 
 std::string findKermit() {
@@ -52,213 +63,281 @@ std::string findKermit() {
     throw CatalogueError("Cannot find the program \"kermit\": install the Debian package \"ckermit\".");
 }
 
-// Opening the device ourselves gives the user the real cause; Kermit only
-// says that it failed.
-void checkDevice(const std::string& device) {
-    const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd >= 0) {
-        ::close(fd);
-        return;
+CatalogueError busy(const std::string& device, const std::string& holder) {
+    return CatalogueError("Cannot open the serial device \"" + device + "\": another program" + holder +
+                          " is using it.");
+}
+
+// Kermit gets the line already open, so the name it was opened by is the
+// one checked, locked and reported.
+int openLine(const std::string& device) {
+    const int line = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (line < 0) {
+        const int error = errno;
+        std::string message = "Cannot open the serial device \"" + device + "\": " + lastCause() + ".";
+        if (error == EACCES || error == EPERM) {
+            message +=
+                " Add yourself to the \"dialout\" group (sudo adduser $USER dialout) and log in again.";
+        } else if (error == EBUSY) {
+            message += " Another program is using it.";
+        }
+        throw CatalogueError(message);
     }
-    const int error = errno;
-    std::string message = "Cannot open the serial device \"" + device +
-                          "\": " + causeOf(std::error_code(error, std::generic_category())) + ".";
-    if (error == EACCES || error == EPERM) {
-        message += " Add yourself to the \"dialout\" group (sudo adduser $USER dialout) and log in again.";
-    } else if (error == EBUSY) {
-        message += " Another program is using it.";
+    if (::flock(line, LOCK_EX | LOCK_NB) != 0) {
+        ::close(line);
+        throw busy(device, "");
     }
-    throw CatalogueError(message);
+    if (::isatty(line) == 0) {
+        ::close(line);
+        throw CatalogueError("Cannot serve on \"" + device + "\": it is not a serial device.");
+    }
+    // Later opens by others fail while we hold it.
+    ::ioctl(line, TIOCEXCL);
+    // Without O_NONBLOCK, which only kept the open from waiting for a carrier.
+    ::fcntl(line, F_SETFL, ::fcntl(line, F_GETFL) & ~O_NONBLOCK);
+    return line;
+}
+
+// The lock file other serial programs honour, holding our process id; none
+// when the lock folder is not ours to write, as the descriptor lock holds.
+std::string lockLine(const std::string& device) {
+    std::error_code error;
+    const std::string name = std::filesystem::canonical(device, error).filename().string();
+    const std::string path = std::string(kLockFolder) + "/LCK.." + name;
+    for (int attempt = 0; !error && attempt < 2; ++attempt) {
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd >= 0) {
+            char text[16];
+            const int size = std::snprintf(text, sizeof text, "%10d\n", static_cast<int>(::getpid()));
+            const bool written = ::write(fd, text, static_cast<std::size_t>(size)) == size;
+            ::close(fd);
+            return written ? path : (::unlink(path.c_str()), std::string());
+        }
+        if (errno != EEXIST) {
+            return {};
+        }
+        long long holder = 0;
+        std::ifstream(path) >> holder;
+        if (holder > 0 && (::kill(static_cast<pid_t>(holder), 0) == 0 || errno == EPERM)) {
+            throw busy(device, " (process " + std::to_string(holder) + ")");
+        }
+        // Left by a program that has ended.
+        std::filesystem::remove(path, error);
+    }
+    return {};
 }
 
 struct Pipe {
-    int read = -1;
-    int write = -1;
+    int ends[2] = {-1, -1};
     Pipe() {
-        int ends[2];
         if (::pipe2(ends, O_CLOEXEC) != 0) {
-            throw CatalogueError(
-                "Cannot start kermit: " + causeOf(std::error_code(errno, std::generic_category())) + ".");
+            throw CatalogueError("Cannot start kermit: " + lastCause() + ".");
         }
-        read = ends[0];
-        write = ends[1];
     }
     ~Pipe() {
-        closeRead();
-        closeWrite();
+        close(0);
+        close(1);
     }
-    void closeRead() {
-        if (read >= 0) {
-            ::close(read);
-            read = -1;
-        }
-    }
-    void closeWrite() {
-        if (write >= 0) {
-            ::close(write);
-            write = -1;
+    void close(int end) {
+        if (ends[end] >= 0) {
+            ::close(ends[end]);
+            ends[end] = -1;
         }
     }
 };
 
-// The command file and the log reach Kermit as these descriptors, so no
-// file is left behind in any folder.
-constexpr int kScriptFd = 3;
-constexpr int kLogFd = 4;
+struct Descriptor {
+    int fd;
+    ~Descriptor() {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+    }
+};
 
-pid_t startKermit(const std::string& program, Pipe& script, Pipe& log) {
+pid_t startKermit(const std::string& program, const int (&inherited)[4], int folder) {
     const pid_t child = ::fork();
     if (child != 0) {
         return child;
+    }
+    // A group of its own: the terminal's Ctrl-C or hangup reaches us, and we end it.
+    ::setpgid(0, 0);
+    // Before the descriptors move: the folder's may sit on one of their numbers.
+    if (::fchdir(folder) != 0) {
+        ::_exit(kSetupFailed);
     }
 #ifdef __linux__
     // Should this process be killed outright, Kermit must not hold the line on.
     ::prctl(PR_SET_PDEATHSIG, SIGTERM);
 #endif
     // Standard input from /dev/null: on a terminal Kermit would wait at its
-    // prompt after SIGTERM instead of ending. Its chatter is not ours to show.
+    // prompt after SIGTERM instead of ending. Its chatter is not ours to show:
+    // every outcome comes back as its exit status or in its logs.
     const int nothing = ::open("/dev/null", O_RDWR);
-    ::dup2(nothing, STDIN_FILENO);
-    ::dup2(nothing, STDOUT_FILENO);
-    // Moved out of the way first: a pipe end may already sit on the other's
-    // number, and dup2 onto itself would keep its close-on-exec flag.
-    const int scriptEnd = ::fcntl(script.read, F_DUPFD, kLogFd + 1);
-    const int logEnd = ::fcntl(log.write, F_DUPFD, kLogFd + 1);
-    ::dup2(scriptEnd, kScriptFd);
-    ::dup2(logEnd, kLogFd);
+    for (int standard = 0; standard < 3; ++standard) {
+        ::dup2(nothing, standard);
+    }
+    // Moved out of the way first, as one may sit on another's number; dup2
+    // leaves the copies open across exec.
+    int moved[4];
+    for (int i = 0; i < 4; ++i) {
+        moved[i] = ::fcntl(inherited[i], F_DUPFD_CLOEXEC, kLineFd + 1);
+    }
+    for (int i = 0; i < 4; ++i) {
+        ::dup2(moved[i], kScriptFd + i);
+    }
     const std::string scriptPath = "/dev/fd/" + std::to_string(kScriptFd);
     // -Y: no initialisation file may change the settings.
     ::execl(program.c_str(), "kermit", scriptPath.c_str(), "-Y", static_cast<char*>(nullptr));
     ::_exit(127);
 }
 
-// Kermit cannot remove its lock file once its root is the folder.
-void removeLockFile(pid_t kermit) {
-    std::error_code ignored;
-    for (const auto& entry : std::filesystem::directory_iterator(kLockFolder, ignored)) {
-        if (entry.path().filename().string().rfind("LCK..", 0) != 0) {
-            continue;
-        }
-        long long holder = 0;
-        std::ifstream(entry.path()) >> holder;
-        if (holder == kermit) {
-            std::filesystem::remove(entry.path(), ignored);
-        }
-    }
-}
-
-// Installs the stop handlers for the session and puts the old ones back.
-class StopSignals {
-public:
-    explicit StopSignals(int notify) {
-        signalPipeWrite = notify;
-        struct sigaction action {};
-        action.sa_handler = onStopSignal;
-        sigemptyset(&action.sa_mask);
-        ::sigaction(SIGINT, &action, &oldInt_);
-        ::sigaction(SIGTERM, &action, &oldTerm_);
-    }
-    ~StopSignals() {
-        ::sigaction(SIGINT, &oldInt_, nullptr);
-        ::sigaction(SIGTERM, &oldTerm_, nullptr);
-        signalPipeWrite = -1;
-    }
-    StopSignals(const StopSignals&) = delete;
-    StopSignals& operator=(const StopSignals&) = delete;
-
-private:
-    struct sigaction oldInt_ {};
-    struct sigaction oldTerm_ {};
-};
-
-// Hands each complete line of the log to onTransfer until Kermit closes the
-// log (it has ended) or a stop signal arrives; true for the signal.
-bool relayLog(int log, int stop, const std::function<void(const Transfer&)>& onTransfer) {
-    std::string pending;
-    char buffer[4096];
-    for (;;) {
-        pollfd watched[2] = {{log, POLLIN, 0}, {stop, POLLIN, 0}};
-        if (::poll(watched, 2, -1) < 0) {
+// Hands each complete line of both logs on until Kermit has closed them
+// (it has ended) or a stop signal arrives; true for the signal.
+bool relayLogs(int transactions, int packets, int stop,
+               const std::function<void(const Transfer&)>& onTransfer) {
+    PacketLog packetLog;
+    std::string pending[2];
+    pollfd watched[3] = {{transactions, POLLIN, 0}, {packets, POLLIN, 0}, {stop, POLLIN, 0}};
+    while (watched[0].fd >= 0 || watched[1].fd >= 0) {
+        if (::poll(watched, 3, -1) < 0) {
             if (errno == EINTR) {
                 continue;
             }
             return false;
         }
-        if (watched[1].revents != 0) {
+        if (watched[2].revents != 0) {
             return true;
         }
-        const ssize_t got = ::read(log, buffer, sizeof buffer);
-        if (got <= 0) {
-            return false;
-        }
-        pending.append(buffer, static_cast<std::size_t>(got));
-        for (std::size_t end; (end = pending.find('\n')) != std::string::npos; pending.erase(0, end + 1)) {
-            if (const std::optional<Transfer> transfer = parseTransaction(pending.substr(0, end))) {
-                onTransfer(*transfer);
+        for (int log = 0; log < 2; ++log) {
+            if (watched[log].revents == 0) {
+                continue;
+            }
+            char buffer[4096];
+            const ssize_t got = ::read(watched[log].fd, buffer, sizeof buffer);
+            if (got <= 0) {
+                watched[log].fd = -1;
+                continue;
+            }
+            std::string& text = pending[log];
+            text.append(buffer, static_cast<std::size_t>(got));
+            for (std::size_t end; (end = text.find('\n')) != std::string::npos; text.erase(0, end + 1)) {
+                const std::string_view line(text.data(), end);
+                if (const std::optional<Transfer> transfer =
+                        log == 0 ? parseTransaction(line) : packetLog.read(line)) {
+                    onTransfer(*transfer);
+                }
             }
         }
     }
+    return false;
 }
 
 // Asks Kermit to end, and makes it if it has not within the grace time.
-int stopKermit(pid_t kermit) {
+void stopKermit(pid_t kermit) {
     ::kill(kermit, SIGTERM);
-    int status = 0;
     for (int waited = 0; waited < kTermGraceMs; waited += 10) {
-        if (::waitpid(kermit, &status, WNOHANG) == kermit) {
-            return status;
+        if (::waitpid(kermit, nullptr, WNOHANG) == kermit) {
+            return;
         }
         ::poll(nullptr, 0, 10);
     }
     ::kill(kermit, SIGKILL);
-    ::waitpid(kermit, &status, 0);
-    return status;
+    ::waitpid(kermit, nullptr, 0);
 }
 
 }  // namespace
 
-void serveFolder(const ServeSettings& settings, const std::function<void(const Transfer&)>& onTransfer) {
-    const std::string program = findKermit();
-    checkDevice(settings.device);
-    Pipe script;
-    Pipe log;
-    Pipe stop;
-    // Absolute, as "cd" would move a relative folder under itself for "set root".
-    ServeSettings absolute = settings;
-    std::error_code ignored;
-    absolute.folder = std::filesystem::absolute(settings.folder, ignored).string();
-    const std::string text = serverScript(absolute, "/dev/fd/" + std::to_string(kLogFd));
-    // The command file is far smaller than a pipe's buffer: it fits at once.
-    if (::write(script.write, text.data(), text.size()) != static_cast<ssize_t>(text.size())) {
-        throw CatalogueError("Cannot start kermit: the command file does not fit its pipe.");
+Server::Server(ServeSettings settings) : settings_(std::move(settings)), program_(findKermit()) {
+    line_ = openLine(settings_.device);
+    try {
+        lockFile_ = lockLine(settings_.device);
+        if (::pipe2(stop_, O_CLOEXEC) != 0) {
+            throw CatalogueError("Cannot start kermit: " + lastCause() + ".");
+        }
+    } catch (...) {
+        ::close(line_);
+        throw;
     }
-    script.closeWrite();
-    const StopSignals signals(stop.write);
-    const pid_t kermit = startKermit(program, script, log);
-    if (kermit < 0) {
-        throw CatalogueError(
-            "Cannot start kermit: " + causeOf(std::error_code(errno, std::generic_category())) + ".");
+    stopPipeWrite = stop_[1];
+    struct sigaction action {};
+    action.sa_handler = onStopSignal;
+    sigemptyset(&action.sa_mask);
+    for (int i = 0; i < 3; ++i) {
+        ::sigaction(kStopSignals[i], &action, &earlierActions[i]);
     }
-    script.closeRead();
-    log.closeWrite();
-    const bool stopped = relayLog(log.read, stop.read, onTransfer);
-    int status = 0;
-    if (stopped) {
-        status = stopKermit(kermit);
-    } else {
-        ::waitpid(kermit, &status, 0);
+}
+
+Server::~Server() {
+    for (int i = 0; i < 3; ++i) {
+        ::sigaction(kStopSignals[i], &earlierActions[i], nullptr);
     }
-    removeLockFile(kermit);
-    if (stopped) {
+    stopPipeWrite = -1;
+    ::close(stop_[0]);
+    ::close(stop_[1]);
+    if (!lockFile_.empty()) {
+        ::unlink(lockFile_.c_str());
+    }
+    ::ioctl(line_, TIOCNXCL);
+    ::close(line_);
+}
+
+void Server::serve(const std::function<void(const Transfer&)>& onTransfer) {
+    pollfd stopped{stop_[0], POLLIN, 0};
+    if (::poll(&stopped, 1, 0) == 1) {
         return;
     }
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 127) {
-        throw CatalogueError("Cannot run \"" + program + "\".");
+    const Descriptor folder{::open(settings_.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+    if (folder.fd < 0) {
+        throw CatalogueError("Cannot open the folder \"" + settings_.folder + "\": " + lastCause() + ".");
     }
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        throw CatalogueError("kermit could not serve \"" + settings.folder + "\" on \"" + settings.device +
-                             "\": another program may hold the device, or its speed " +
-                             std::to_string(settings.speed) + " is not one the device supports.");
+    Pipe script;
+    Pipe transactions;
+    Pipe packets;
+    const std::string text = serverScript(settings_);
+    // The command file is far smaller than a pipe's buffer: it fits at once.
+    if (::write(script.ends[1], text.data(), text.size()) != static_cast<ssize_t>(text.size())) {
+        throw CatalogueError("Cannot start kermit: the command file does not fit its pipe.");
+    }
+    script.close(1);
+    const pid_t kermit =
+        startKermit(program_, {script.ends[0], transactions.ends[1], packets.ends[1], line_}, folder.fd);
+    if (kermit < 0) {
+        throw CatalogueError("Cannot start kermit: " + lastCause() + ".");
+    }
+    transactions.close(1);
+    packets.close(1);
+    if (relayLogs(transactions.ends[0], packets.ends[0], stop_[0], onTransfer)) {
+        stopKermit(kermit);
+        return;
+    }
+    int status = 0;
+    ::waitpid(kermit, &status, 0);
+    const std::string on = " on \"" + settings_.device + "\"";
+    if (WIFSIGNALED(status)) {
+        throw CatalogueError("kermit ended unexpectedly (signal " + std::to_string(WTERMSIG(status)) +
+                             ") while serving" + on + ".");
+    }
+    // Kermit may end as on FINISH when the line hangs up under it.
+    pollfd hangup{line_, 0, 0};
+    const bool lost = ::poll(&hangup, 1, 0) == 1 && (hangup.revents & POLLHUP) != 0;
+    switch (lost ? kSessionBroken : WEXITSTATUS(status)) {
+    case 0:
+        return;
+    case 127:
+        throw CatalogueError("Cannot run \"" + program_ + "\".");
+    case kLineRefused:
+        throw CatalogueError("kermit cannot use \"" + settings_.device + "\" as a serial line.");
+    case kSpeedRefused:
+        throw CatalogueError("The serial device \"" + settings_.device + "\" does not take the speed " +
+                             std::to_string(settings_.speed) + ": choose another with --speed.");
+    case kSetupFailed:
+        throw CatalogueError("kermit could not set up serving \"" + settings_.folder + "\".");
+    case kSessionBroken:
+        throw CatalogueError("The line to the calculator" + on + " was lost before it ended the session.");
+    default:
+        throw CatalogueError("kermit ended with status " + std::to_string(WEXITSTATUS(status)) +
+                             " while serving" + on + ".");
     }
 }
 

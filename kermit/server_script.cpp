@@ -3,35 +3,21 @@
 namespace quillmere::kermit {
 namespace {
 
-// A backslash (a Windows separator) doubled, so that Kermit does not read it
-// as the start of an escape.
-std::string escaped(const std::string& text) {
-    std::string doubled;
-    for (const char c : text) {
-        doubled += c;
-        if (c == '\\') {
-            doubled += c;
-        }
-    }
-    return doubled;
+std::string orExit(ScriptExit status) {
+    return "if fail exit " + std::to_string(status) + "\n";
 }
 
-// A file name that may hold blanks: braced. "set line" takes its device
-// name as it stands, braces included, so devices go unbraced.
-std::string word(const std::string& text) {
-    return "{" + escaped(text) + "}\n";
+std::string descriptor(int fd) {
+    return "/dev/fd/" + std::to_string(fd);
 }
 
 }  // namespace
 
-std::string serverScript(const ServeSettings& settings, const std::string& logPath) {
-    // Each step that can fail ends Kermit with status 1 rather than serving
-    // something else (its own terminal, the wrong folder).
-    const std::string orStop = "if fail exit 1\n";
+std::string serverScript(const ServeSettings& settings) {
     std::string script;
-    // The calculator's cable, at its speed (9600 baud unless told otherwise).
-    script += "set line " + escaped(settings.device) + "\n" + orStop;
-    script += "set speed " + std::to_string(settings.speed) + "\n" + orStop;
+    // The calculator's cable, opened and locked by us before Kermit starts.
+    script += "set line " + std::to_string(kLineFd) + "\n" + orExit(kLineRefused);
+    script += "set speed " + std::to_string(settings.speed) + "\n" + orExit(kSpeedRefused);
     // A three-wire cable carries no carrier detect.
     script += "set carrier-watch off\n";
     // A direct cable: no modem to talk to.
@@ -49,24 +35,28 @@ std::string serverScript(const ServeSettings& settings, const std::string& logPa
     script += "set file type binary\n";
     // ... whatever the client says, and a calculator says nothing.
     script += "set transfer mode manual\n";
+    // A client that asked for text mode leaves the server in it for every
+    // later client. With CR LF as the line end, text goes out unchanged.
+    script += "set file eol crlf\n";
     // No guessing text from a file's name.
     script += "set file patterns off\n";
     // Names go as the directory lists them, never converted.
     script += "set file names literal\n";
+    // A requested name is the file's name, even with "*", "?" or "[".
+    script += "set wildcard-expansion off\n";
     // The client sees bare file names, never the computer's folders.
     script += "set send pathnames off\n";
     // A path in a request never reaches the file system.
     script += "set receive pathnames off\n";
     // No character-set translation of the bytes either.
     script += "set transfer character-set transparent\n";
-    // One line per file, read back to report what was sent.
+    // One line per file, read back to report what was sent or refused ...
     script += "set transaction-log brief\n";
-    // Opened before the root is set: the log lies outside the folder.
-    script += "log transactions " + word(logPath) + orStop;
-    // Requests name files of the folder ...
-    script += "cd " + word(settings.folder) + orStop;
-    // ... and nothing outside it can be reached, through ".." or a link.
-    script += "set root " + word(settings.folder) + orStop;
+    script += "log transactions " + descriptor(kTransactionLogFd) + "\n" + orExit(kSetupFailed);
+    // ... and the packets, for the refusals of other requests.
+    script += "log packets " + descriptor(kPacketLogFd) + "\n" + orExit(kSetupFailed);
+    // Nothing outside the working folder can be reached, through ".." or a link.
+    script += "set root .\n" + orExit(kSetupFailed);
     // A client may fetch files and end the session (GET, FINISH); every other
     // service could change the folder, reach outside it or reopen the rest.
     for (const char* service : {"send",      "mail", "print", "assign", "cd",     "copy",     "delete",
@@ -75,7 +65,8 @@ std::string serverScript(const ServeSettings& settings, const std::string& logPa
         script += std::string("disable ") + service + "\n";
     }
     script += "server\n";
-    // Reached when the client sends FINISH.
+    // The server ends without FINISH when the line is lost.
+    script += orExit(kSessionBroken);
     script += "exit 0\n";
     return script;
 }

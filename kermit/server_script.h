@@ -10,10 +10,22 @@ struct ServeSettings {
     std::string folder;
 };
 
-// The C-Kermit command file that serves settings.folder, and nothing outside
-// it, on settings.device, writing its brief transaction log to logPath. It
-// ends with exit status 0 when the client sends FINISH and 1 when the line,
-// the folder or the log cannot be set up.
-std::string serverScript(const ServeSettings& settings, const std::string& logPath);
+// Where Kermit finds what the command file refers to. No name ever reaches
+// Kermit as text: the device comes as an open descriptor and the folder as
+// its working folder, so whatever bytes they hold cannot become a command.
+constexpr int kScriptFd = 3;
+constexpr int kTransactionLogFd = 4;
+constexpr int kPacketLogFd = 5;
+constexpr int kLineFd = 6;
+
+// How the command file ends Kermit when a step fails, so that the cause
+// can be told; 0 when the client sends FINISH.
+enum ScriptExit { kLineRefused = 3, kSpeedRefused = 4, kSetupFailed = 5, kSessionBroken = 6 };
+
+// The C-Kermit command file that serves its working folder, and nothing
+// outside it, on the line at kLineFd at settings.speed, writing its brief
+// transaction log and its packet log to their descriptors. It holds no byte
+// of settings.device or settings.folder.
+std::string serverScript(const ServeSettings& settings);
 
 }  // namespace quillmere::kermit

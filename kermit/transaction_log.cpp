@@ -35,11 +35,67 @@ std::optional<Transfer> parseTransaction(std::string_view line) {
         return std::nullopt;
     }
     Transfer transfer;
-    transfer.sent = direction == "SEND" && after[2] == "OK";
+    transfer.outcome = direction == "RECV" ? Transfer::Outcome::Missing
+                       : after[2] == "OK"  ? Transfer::Outcome::Sent
+                                           : Transfer::Outcome::Failed;
     const std::size_t folder = rest.find_last_of("/\\");
     transfer.name =
-        std::string(transfer.sent && folder != std::string_view::npos ? rest.substr(folder + 1) : rest);
+        std::string(direction == "SEND" && folder != std::string_view::npos ? rest.substr(folder + 1) : rest);
     std::from_chars(after[0].data(), after[0].data() + after[0].size(), transfer.bytes);
+    std::string_view reason = line.substr(message + 2);
+    transfer.reason = std::string(reason.substr(0, reason.rfind('"')));
+    return transfer;
+}
+
+std::optional<Transfer> PacketLog::read(std::string_view line) {
+    //   r-00-01-^A* Ctouch XH          a packet received: REMOTE HOST
+    //   s-00-01-^A7 EREMOTE HOST disabled>^M   the server's answer
+    const std::size_t mark = line.find("-^A");
+    if (line.size() < 2 || line[1] != '-' || mark == std::string_view::npos || line.size() < mark + 6) {
+        return std::nullopt;
+    }
+    const std::string_view packet = line.substr(mark + 3);
+    // The length character counts what follows it: sequence, type, data and
+    // block check, which is one character but for the data of a file.
+    const std::size_t length = static_cast<unsigned char>(packet[0]) - 32U;
+    if (length < 3 || packet.size() < length + 1) {
+        return std::nullopt;
+    }
+    const char type = packet[2];
+    std::string data;
+    for (std::size_t i = 3; i < length; ++i) {
+        char c = packet[i];
+        // The control prefix: "#" then the byte with bit 6 flipped, or "#" itself.
+        if (c == '#' && i + 1 < length) {
+            c = packet[++i];
+            c = (c & 0x7F) >= 0x3F && (c & 0x7F) <= 0x5F ? static_cast<char>(c ^ 0x40) : c;
+        }
+        data += c;
+    }
+    const bool received = line[0] == 'r';
+    if (!received && (type == 'F' || type == 'B')) {
+        sending_ = type == 'F' ? data : std::string();
+    }
+    Transfer transfer;
+    transfer.reason = data;
+    if (received && type == 'E' && !sending_.empty()) {
+        // The client ended a send; the transaction log does not show it.
+        transfer.outcome = Transfer::Outcome::Failed;
+        transfer.name = sending_;
+        transfer.reason = "the client cancelled it: " + data;
+    }
+    if (received) {
+        lastReceived_ = type;
+        if (type == 'R' || type == 'E') {
+            sending_.clear();
+        }
+        return transfer.name.empty() ? std::nullopt : std::optional<Transfer>(transfer);
+    }
+    // A GET's refusal is in the transaction log with its name; one during a
+    // send (after an acknowledgement) ends that send, logged there too.
+    if (type != 'E' || lastReceived_ == 'R' || lastReceived_ == 'Y' || lastReceived_ == 'N') {
+        return std::nullopt;
+    }
     return transfer;
 }
 

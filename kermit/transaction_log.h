@@ -6,16 +6,36 @@
 
 namespace quillmere::kermit {
 
-// One file of a Kermit session, as its brief transaction log records it.
+// One request of a Kermit session, as its logs record it.
 struct Transfer {
-    std::string name;  // as requested (a failure) or as sent, without folders
+    enum class Outcome {
+        Sent,     // the whole file went out
+        Missing,  // a GET of a name that is no file of the folder
+        Failed,   // a send that did not complete
+        Refused,  // any other request, which the server does not serve
+    };
+    Outcome outcome = Outcome::Refused;
+    std::string name;  // as requested, or as sent without folders; none for Refused
     long long bytes = -1;
-    bool sent = false;
+    std::string reason;  // Kermit's words, for Failed and Refused
 };
 
 // Reads one line of a brief transaction log:
 //   20261207,00:47:54,SEND,/srv/HELLO.000,23,binary,OK,"0.080sec 286cps"
 // A failed request shows as RECV ... FAILED. Nothing for other lines.
 std::optional<Transfer> parseTransaction(std::string_view line);
+
+// Reads a packet log line by line: an error packet the server sends in
+// answer to a request other than a GET (whose refusals the transaction log
+// names) is a Refused transfer with the packet's message, and one the
+// client sends in the middle of a file a Failed transfer of that file.
+class PacketLog {
+public:
+    std::optional<Transfer> read(std::string_view line);
+
+private:
+    char lastReceived_ = 0;
+    std::string sending_;
+};
 
 }  // namespace quillmere::kermit

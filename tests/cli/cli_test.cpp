@@ -132,12 +132,20 @@ TEST(CompanionRuns, EachTellsItsOutcome) {
         {"--dry-run @ >&-", "", "1||quillmere-dir: Cannot write to standard output: it is closed."},
         {"@ >&9", "", "1||quillmere-dir: Cannot write to standard output.", kBuilt},
         {"--serve @/ttyUSB0 @", "",
-         "1|Wrote 3 entries to @/HP39DIR.000.\n|quillmere-dir: Cannot open the serial device \"@/ttyUSB0\": "
-         "no such file or directory.",
-         kBuilt},
+         "1||quillmere-dir: Cannot open the serial device \"@/ttyUSB0\": no such file or directory."},
         {"--serve /dev/null @", "export PATH=/nonexistent;",
-         "1|Wrote 3 entries to @/HP39DIR.000.\n|quillmere-dir: Cannot find the program \"kermit\": "
-         "install the Debian package \"ckermit\".",
+         "1||quillmere-dir: Cannot find the program \"kermit\": install the Debian package \"ckermit\"."},
+        {"--serve /dev/null @", "exec 8</dev/null; flock 8;",
+         "1||quillmere-dir: Cannot open the serial device \"/dev/null\": another program is using it."},
+        {"--serve /dev/null @", "",
+         "1||quillmere-dir: Cannot serve on \"/dev/null\": it is not a serial device."},
+        {"--serve /dev/ptmx @", "ln -s /etc/hostname @/LEAK.000;",
+         "1||quillmere-dir: Cannot serve \"@\": \"LEAK.000\" is a link to a file outside it; the calculator "
+         "could not fetch it. Copy the file into the folder or remove the link."},
+        {"--serve /dev/ptmx --speed 1234567 @", "",
+         "1|Wrote 3 entries to @/HP39DIR.000.\n|quillmere-dir: The serial device \"/dev/ptmx\" does not take "
+         "the "
+         "speed 1234567: choose another with --speed.",
          kBuilt},
     };
     for (const auto& c : cases) {

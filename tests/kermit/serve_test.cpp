@@ -77,14 +77,19 @@ struct Line {
 };
 
 // A GET as strict as a calculator's: 94-character packets, window 1, no attribute packets, no system id,
-// block check 1 or 3. The file's bytes, or nothing for the server's error packet; throws on a raw control
-// byte in a packet, a packet longer than 94 characters, a wrong block check or a server gone silent.
-std::optional<std::string> strictGet(int fd, const std::string& name, int blockCheck) {
+// block check 1 or 3. The file's bytes, or nothing for the server's error packet or when cancelling
+// after the first data packet; throws on a raw control byte in a packet, a packet longer than 94
+// characters, a wrong block check or a server gone silent.
+std::optional<std::string> strictGet(int fd, const std::string& name, int blockCheck, bool cancel = false) {
     Line line{fd, {}};
     // The request, the server's Send-Init and our answer go with block check
     // 1; the one agreed there holds from the file header on.
     line.send(0, 'R', name, 1);
     std::string packet = line.receive(1);
+    // Answers to a request sent again before the server was listening come twice: skip to the first.
+    while (packet[1] != 'S' && packet[1] != 'E') {
+        packet = line.receive(1);
+    }
     if (packet[1] == 'E') {
         return std::nullopt;
     }
@@ -107,6 +112,10 @@ std::optional<std::string> strictGet(int fd, const std::string& name, int blockC
                 c = (c & 0x7F) >= 0x3F && (c & 0x7F) <= 0x5F ? static_cast<char>(c ^ 0x40) : c;
             }
             file += c;
+        }
+        if (cancel && packet[1] == 'D') {
+            line.send(expected, 'E', "Cancelled", blockCheck);
+            return std::nullopt;
         }
         line.send(expected, 'Y', "", blockCheck);
         if (packet[1] == 'B') {
@@ -136,9 +145,18 @@ Files filesOf(const TempFolder& work, const std::string& folder) {
     return files;
 }
 
-// Starts a shell command as a real process writing to <output>.out and <output>.err.
+// Any bytes as one word of a shell line.
+std::string quoted(const std::string& text) {
+    std::string word = "'";
+    for (const char c : text) {
+        word += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return word + "'";
+}
+
+// Starts a shell line as a real process writing to <output>.out and <output>.err.
 pid_t start(const std::string& command, const std::string& output) {
-    const std::string line = "exec " + command + " </dev/null >" + output + ".out 2>" + output + ".err";
+    const std::string line = command + " </dev/null >" + output + ".out 2>" + output + ".err";
     const pid_t pid = ::fork();
     if (pid == 0) {
         ::execl("/bin/sh", "sh", "-c", line.c_str(), nullptr);
@@ -164,35 +182,44 @@ void stop(pid_t pid) {
 
 const std::string kHello = "HP39AscA 5 Hello\r\nbody\nlast line\n";
 
-// A folder of two calculator files served on end "A" of a pseudo-terminal pair; clients use end "B".
+// Two calculator files in "folder", a pseudo-terminal pair whose end "A" the companion serves and
+// whose end "B" the clients use, and "cwd", where the companion runs.
 class Serving : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (const char* name : {"folder", "received", "tmp"}) {
+        for (const char* name : {"folder", "received", "tmp", "cwd"}) {
             fs::create_directory(work.pathOf(name));
         }
-        std::iota(allBytes.begin() + 14, allBytes.end(), '\0');
         work.write("folder/HELLO.000", kHello);
         work.write("folder/BYTES.000", allBytes);
         work.write("outside.txt", "not for the calculator");
-        socat = start("socat pty,raw,echo=0,link=" + device + " pty,raw,echo=0,link=" + clientSide,
-                      work.pathOf("socat"));
-        ASSERT_TRUE(within(5000, [this] { return fs::exists(device) && fs::exists(clientSide); }));
-        server = start("env TMPDIR=" + work.pathOf("tmp") + " " QUILLMERE_DIR_PROGRAM " --serve " + device +
-                           " " + folder,
-                       work.pathOf("serve"));
-        ASSERT_TRUE(within(5000, [this] { return !work.read("serve.out").value_or("").empty(); }));
+        socat =
+            start("exec socat pty,raw,echo=0,link=" + work.pathOf("A") + " pty,raw,echo=0,link=" + clientSide,
+                  work.pathOf("socat"));
+        ASSERT_TRUE(within(5000, [this] { return fs::exists(work.pathOf("A")) && fs::exists(clientSide); }));
     }
     void TearDown() override {
         stop(server);
         stop(socat);
     }
 
+    // Serves work's folder (any bytes) on work's device, a link to "A", until it says what it did.
+    void serve(const std::string& served = "folder", const std::string& device = "A") {
+        if (device != "A") {
+            fs::create_symlink(work.pathOf("A"), work.pathOf(device));
+        }
+        server = start("cd " + work.pathOf("cwd") + " && exec env TMPDIR=" + work.pathOf("tmp") +
+                           " " QUILLMERE_DIR_PROGRAM " --serve " + quoted(work.pathOf(device)) + " " +
+                           quoted(work.pathOf(served)),
+                       work.pathOf("serve"));
+        ASSERT_TRUE(within(5000, [this] { return !work.read("serve.out").value_or("").empty(); }));
+    }
+
     // Runs C-Kermit's own client on "B" with these commands; what it printed.
     std::string cKermit(const std::string& commands) {
         work.write("client.ksc", "set carrier-watch off\nset flow-control none\nset line " + clientSide +
                                      "\ncd " + work.pathOf("received") + "\n" + commands + "exit 0\n");
-        const pid_t kermit = start("kermit " + work.pathOf("client.ksc") + " -Y", work.pathOf("client"));
+        const pid_t kermit = start("exec kermit " + work.pathOf("client.ksc") + " -Y", work.pathOf("client"));
         EXPECT_EQ(exitWithin(kermit, 30000), 0);
         stop(kermit);
         return work.read("client.out").value_or("");
@@ -200,70 +227,158 @@ protected:
 
     TempFolder work;
     const std::string folder = work.pathOf("folder");
-    const std::string device = work.pathOf("A");
     const std::string clientSide = work.pathOf("B");
-    std::string allBytes = std::string("HP39BinB\5Bytes") + std::string(256, '\0');
-    pid_t socat = 0;
-    pid_t server = 0;
-};
-
-TEST_F(Serving, EveryClientGetsTheFilesByteForByteAndSigtermLeavesNothingBehind) {
+    const std::string allBytes = [] {
+        std::string bytes = std::string("HP39BinB\5Bytes") + std::string(256, '\0');
+        std::iota(bytes.begin() + 14, bytes.end(), '\0');
+        return bytes;
+    }();
     const Files expected = {{"HP39DIR.CUR", "HP39AscA A 11 HP39DIR.0004 Root"},
                             {"HP39DIR.000", "HP39AscAA 9 HELLO.0005 HelloB 9 BYTES.0005 Bytes"},
                             {"HELLO.000", kHello},
                             {"BYTES.000", allBytes}};
-    for (const int blockCheck : {1, 3}) {
-        SCOPED_TRACE(blockCheck);
-        const int line = ::open(clientSide.c_str(), O_RDWR | O_NOCTTY);
-        for (const auto& [name, bytes] : expected) {
-            EXPECT_EQ(strictGet(line, "NOPE.000", blockCheck), std::nullopt);
-            EXPECT_EQ(strictGet(line, name, blockCheck), bytes) << name;
-        }
-        ::close(line);
-    }
-    std::string gets, sent, refused;
+    pid_t socat = 0;
+    pid_t server = 0;
+};
+
+// Whatever an earlier client asked (text mode, a cancelled send, requests for what lies outside the
+// folder), a calculator gets the same bytes; each refusal and failure is one line, and nothing changes.
+TEST_F(Serving, EveryClientGetsTheFilesByteForByteAndNothingElse) {
+    fs::create_symlink(work.pathOf("outside.txt"), folder + "/.LINK.000");
+    serve();
+    const std::string outside = work.pathOf("outside.txt"),
+                      notOurs = "\": it is not a file of \"" + folder + "\".";
+    const std::pair<std::string, std::string> refusals[] = {
+        {"get ../outside.txt", "Refused \"../outside.txt" + notOurs},
+        {"get " + outside, "Refused \"" + outside + notOurs},
+        {"get .LINK.000", "Refused \".LINK.000" + notOurs},
+        {"remote host touch HOST.000", "Refused a request: REMOTE HOST disabled."},
+        {"remote delete HELLO.000", "Refused a request: REMOTE DELETE disabled."},
+        {"remote cd ..", "Refused a request: REMOTE CD disabled."},
+        {"send " + outside, "Refused a request: SEND disabled."}};
+    std::string gets, sent, refused, commands, refusedOnce;
     for (const auto& [name, bytes] : expected) {
         gets += "get NOPE.000\nget " + name + "\n";
         sent += "Sent " + name + " (" + std::to_string(bytes.size()) + " bytes)\n";
-        refused += "quillmere-dir: Refused \"NOPE.000\": it is not a file of \"" + folder + "\".\n";
+        refused += "quillmere-dir: Refused \"NOPE.000" + notOurs + "\n";
     }
-    cKermit(gets);
-    EXPECT_EQ(filesOf(work, "received"), expected);
-    const fs::path lock = "/var/lock/LCK.." + fs::read_symlink(device).filename().string();
-    pid_t kermit = 0;
-    ASSERT_TRUE(std::ifstream(lock) >> kermit);
-    ::kill(server, SIGTERM);
-    EXPECT_EQ(exitWithin(server, 2000), 0);
-    EXPECT_FALSE(fs::exists("/proc/" + std::to_string(kermit)));
-    EXPECT_FALSE(fs::exists(lock));
-    EXPECT_TRUE(fs::is_empty(work.pathOf("tmp")));
-    EXPECT_EQ(filesOf(work, "folder").size(), 4U);
-    const std::string wrote = "Wrote 2 entries to " + folder + "/HP39DIR.000.\n";
-    EXPECT_EQ(work.read("serve.out"), wrote + sent + sent + sent);
-    EXPECT_EQ(work.read("serve.err"), refused + refused + refused);
-}
-
-TEST_F(Serving, RefusesEverythingOutsideTheFolderAndEndsOnFinish) {
-    fs::create_symlink(work.pathOf("outside.txt"), folder + "/LINK.000");
-    const Files before = filesOf(work, "folder");
-    const std::string requests[] = {"get ../outside.txt",
-                                    "get " + work.pathOf("outside.txt"),
-                                    "get LINK.000",
-                                    "remote host touch HOST.000",
-                                    "remote delete HELLO.000",
-                                    "remote cd ..",
-                                    "send " + work.pathOf("outside.txt")};
-    std::string commands;
-    for (const std::string& request : requests) {
+    for (const auto& [request, message] : refusals) {
         commands += request + "\necho {" + request + ": \\v(status)}\n";
+        refusedOnce += "quillmere-dir: " + message + "\n";
     }
-    const std::string printed = cKermit(commands + "finish\n");
-    for (const std::string& request : requests) {
+    const int line = ::open(clientSide.c_str(), O_RDWR | O_NOCTTY);
+    std::string printed;
+    for (const int round : {1, 3, 0}) {
+        SCOPED_TRACE(round);
+        for (const auto& [name, bytes] : expected) {
+            EXPECT_EQ(strictGet(line, "NOPE.000", round == 3 ? 3 : 1), std::nullopt);
+            EXPECT_EQ(strictGet(line, name, round == 3 ? 3 : 1), bytes) << name;
+        }
+        if (round == 3) {
+            EXPECT_EQ(strictGet(line, "BYTES.000", 1, true), std::nullopt);
+            printed = cKermit(gets + "get /text /as-name:TEXT HELLO.000\n" + commands);
+        }
+    }
+    ::close(line);
+    for (const auto& [request, message] : refusals) {
         EXPECT_NE(printed.find(request + ": 1\n"), std::string::npos) << request << " was not refused";
     }
-    EXPECT_EQ(filesOf(work, "folder"), before);
-    EXPECT_EQ(filesOf(work, "received"), Files{});
-    EXPECT_EQ(exitWithin(server, 2000), 0);
+    Files received = filesOf(work, "received"), folderNow = expected;
+    EXPECT_EQ(received.erase("TEXT"), 1U);
+    EXPECT_EQ(received, expected);
+    folderNow[".LINK.000"] = "not for the calculator";
+    EXPECT_EQ(filesOf(work, "folder"), folderNow);
+    EXPECT_EQ(work.read("serve.out"), "Wrote 2 entries to " + folder + "/HP39DIR.000.\n" + sent + sent +
+                                          sent + "Sent HELLO.000 (33 bytes)\n" + sent);
+    EXPECT_EQ(work.read("serve.err"),
+              refused + refused +
+                  "quillmere-dir: Could not send \"BYTES.000\": the client cancelled it: Cancelled.\n" +
+                  refused + refusedOnce + refused);
+}
+
+// Folder and device names that were once read as Kermit commands: each is served as exactly that
+// folder on exactly that device, and nothing runs.
+TEST_F(Serving, HostileNamesAreOnlyNames) {
+    fs::create_directory(work.pathOf("sib"));
+    work.write("sib/SIB.000", "HP39AscA 3 Sib\r\n");
+    work.write("PARENT.000", "HP39AscA 6 Parent\r\n");
+    const std::pair<std::string, std::string> names[] = {
+        {"q}\n!touch PWNED\n{", "pc\n!touch PWNED2"},
+        {"} ;", "dv ;x"},
+        {"sib} ;z", "d #1 {x}"},
+        {"a #b\\c%d$HOME\"'", "\\$PATH \"x'"},
+        {"bad\xff\xfe é", "\x01\xff"},
+    };
+    for (const auto& [served, device] : names) {
+        SCOPED_TRACE(served);
+        fs::create_directory(work.pathOf(served));
+        work.write(served + "/OWN.000", "HP39AscA 3 Own\r\n" + served);
+        serve(served, device);
+        const int line = ::open(clientSide.c_str(), O_RDWR | O_NOCTTY);
+        EXPECT_EQ(strictGet(line, "OWN.000", 1), "HP39AscA 3 Own\r\n" + served);
+        EXPECT_EQ(strictGet(line, "SIB.000", 1), std::nullopt);
+        EXPECT_EQ(strictGet(line, "PARENT.000", 1), std::nullopt);
+        ::close(line);
+        stop(server);
+        fs::remove(work.pathOf(device));
+    }
+    for (const auto& entry : fs::recursive_directory_iterator(work.path())) {
+        EXPECT_NE(entry.path().filename().string().rfind("PWNED", 0), 0U) << entry.path();
+    }
+}
+
+// Each way a session can end: told, with its exit status; neither Kermit nor a lock file stays. A
+// directory that already lists the files is served as it is, untouched.
+TEST_F(Serving, EachEndIsToldAndLeavesNothingBehind) {
+    const auto old = fs::file_time_type::clock::now() - std::chrono::hours(48);
+    const std::string device = work.pathOf("A");
+    const std::string lock = "/var/lock/LCK.." + fs::canonical(device).filename().string();
+    const struct {
+        std::function<void(pid_t kermit)> end;
+        int status;
+        std::string lastError;
+    } cases[] = {
+        {[&](pid_t) { cKermit("finish\n"); }, 0, ""},
+        {[&](pid_t) { ::kill(server, SIGTERM); }, 0, ""},
+        {[&](pid_t) { ::kill(server, SIGHUP); }, 0, ""},
+        {[&](pid_t) { ::kill(server, SIGINT); }, 0, ""},
+        {[&](pid_t) { stop(socat); }, 1,
+         "quillmere-dir: The line to the calculator on \"" + device +
+             "\" was lost before it ended the session.\n"},
+        {[&](pid_t kermit) { ::kill(kermit, SIGKILL); }, 1,
+         "quillmere-dir: kermit ended unexpectedly (signal 9) while serving on \"" + device + "\".\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.lastError);
+        for (const char* name : {"HP39DIR.000", "HP39DIR.CUR"}) {
+            work.write(std::string("folder/") + name, expected.at(name));
+            fs::last_write_time(folder + "/" + name, old);
+        }
+        serve();
+        pid_t kermit = 0;
+        ASSERT_TRUE(within(5000, [&] {
+            const std::string id = std::to_string(server);
+            return bool(std::ifstream("/proc/" + id + "/task/" + id + "/children") >> kermit);
+        }));
+        EXPECT_TRUE(fs::exists(lock));
+        const int line = ::open(clientSide.c_str(), O_RDWR | O_NOCTTY);
+        EXPECT_EQ(strictGet(line, "HELLO.000", 1), kHello);
+        ::close(line);
+        c.end(kermit);
+        EXPECT_EQ(exitWithin(server, 5000), c.status);
+        EXPECT_TRUE(within(2000, [&] { return !fs::exists("/proc/" + std::to_string(kermit)); }));
+        EXPECT_FALSE(fs::exists(lock));
+        EXPECT_EQ(
+            work.read("serve.out"),
+            "HP39DIR.000 already lists the 2 entries; serving it as it is.\nSent HELLO.000 (33 bytes)\n");
+        EXPECT_EQ(work.read("serve.err"), c.lastError);
+        EXPECT_EQ(fs::last_write_time(folder + "/HP39DIR.000"), old);
+        EXPECT_EQ(filesOf(work, "folder"), expected);
+        EXPECT_TRUE(fs::is_empty(work.pathOf("tmp")));
+        if (!fs::exists(clientSide)) {
+            SetUp();
+        }
+    }
 }
 
 }  // namespace
