@@ -94,20 +94,28 @@ std::optional<std::string> bytesOf(const std::string& path) {
     }
 }
 
+// Runs step on the catalogue with the percentage on the terminal when asked.
+template <typename Step>
+void withProgress(Catalogue& catalogue, std::ostream& err, bool showProgress, Step step) {
+    TerminalProgress progress(err);
+    if (showProgress) {
+        catalogue.setObserver(&progress);
+    }
+    step();
+    catalogue.setObserver(nullptr);
+}
+
+std::string entriesText(const Catalogue& catalogue) {
+    const int count = catalogue.order().fileCount();
+    return std::to_string(count) + (count == 1 ? " entry" : " entries");
+}
+
 }  // namespace
 
 int writeDirectory(const Options& options, std::ostream& out, std::ostream& err, bool showProgress) {
     Catalogue catalogue = catalogueFor(options);
-    {
-        TerminalProgress progress(err);
-        if (showProgress) {
-            catalogue.setObserver(&progress);
-        }
-        catalogue.createDirectory();
-        catalogue.setObserver(nullptr);
-    }
-    const int count = catalogue.order().fileCount();
-    out << "Wrote " << count << (count == 1 ? " entry" : " entries") << " to "
+    withProgress(catalogue, err, showProgress, [&] { catalogue.createDirectory(); });
+    out << "Wrote " << entriesText(catalogue) << " to "
         << joinPath(options.folder, std::string(kDirectoryFileName)) << ".\n";
     return 0;
 }
@@ -139,27 +147,16 @@ int serveFolder(const Options& options, std::ostream& out, std::ostream& err, bo
                 << std::endl;
         }
     }
-    std::string text(kDirectoryHeader);
-    {
-        TerminalProgress progress(err);
-        if (showProgress) {
-            catalogue.setObserver(&progress);
-        }
-        catalogue.readEntriesLastRowFirst(
-            [&text](const std::string&, const FileEntry& entry) { text += entry.bytes; });
-        catalogue.setObserver(nullptr);
-    }
-    const int count = catalogue.order().fileCount();
-    const std::string entries = std::to_string(count) + (count == 1 ? " entry" : " entries");
+    withProgress(catalogue, err, showProgress, [&] { catalogue.buildDirectoryText(); });
     const std::string directory = joinPath(options.folder, std::string(kDirectoryFileName));
     // A directory that already says this is served as it is, untouched.
-    if (bytesOf(directory) == text &&
+    if (bytesOf(directory) == catalogue.directoryText() &&
         bytesOf(joinPath(options.folder, std::string(kCurrentFileName))) == kCurrentFileContent) {
-        out << std::string(kDirectoryFileName) << " already lists the " << entries
+        out << std::string(kDirectoryFileName) << " already lists the " << entriesText(catalogue)
             << "; serving it as it is.\n";
     } else {
-        writeDirectoryFiles(options.folder, text);
-        out << "Wrote " << entries << " to " << directory << ".\n";
+        catalogue.FinallyCreateDIR();
+        out << "Wrote " << entriesText(catalogue) << " to " << directory << ".\n";
     }
     // The calculator may ask at once: say what was written before serving.
     out << std::flush;

@@ -63,13 +63,17 @@ void Catalogue::GetNames() {
 }
 
 void Catalogue::createDirectory() {
+    buildDirectoryText();
+    FinallyCreateDIR();
+    setStatus("Ready");
+}
+
+void Catalogue::buildDirectoryText() {
     directoryText_ = kDirectoryHeader;
     directoryText_.reserve(directoryTextBound(order_.files()));
     setStatus("Creating DIR file");
     readEntriesLastRowFirst(
         [this](const std::string&, const FileEntry& entry) { directoryText_ += entry.bytes; });
-    FinallyCreateDIR();
-    setStatus("Ready");
 }
 
 void Catalogue::readEntriesLastRowFirst(

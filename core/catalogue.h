@@ -38,6 +38,9 @@ public:
     // Builds the directory text, last row first, and writes the directory
     // files into the folder.
     void createDirectory();
+    // The first part of createDirectory: the directory text alone, in
+    // directoryText(), nothing written.
+    void buildDirectoryText();
     // The passes of a build without the writing: each row, the last first,
     // is selected and read by CreateString, progress is told, and entryRead
     // gets the row's file name and entry.
