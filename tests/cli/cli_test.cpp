@@ -59,9 +59,11 @@ TEST(CompanionCheck, ReportsEachProblemWithItsEntryAndOffset) {
     const std::pair<std::string, std::string> cases[] = {
         {"rm @/NOTE.000 @/LOANTABL.000; printf 'HP39AscAA 9 HELLO.0005 Hello' >@/HP39DIR.000;",
          "0|@/HP39DIR.000 is sound: 1 entry.\n"},
-        {"printf 'HP39AscA 5 Howdy\\r\\n' >@/HELLO.000; rm @/NOTE.000;",
+        {"printf 'HP39AscA 5 Howdy\\r\\n' >@/HELLO.000; rm @/NOTE.000;"
+         "printf 'HP39AscA A 11 HP39DIR.0004 Root\\n' >@/HP39DIR.CUR;",
          "1|entry 1 at offset 8: \"NOTE.000\" does not exist\n"
-         "entry 3 at offset 55: the title of \"HELLO.000\" is \"Hello\" but the file holds \"Howdy\"\n"},
+         "entry 3 at offset 55: the title of \"HELLO.000\" is \"Hello\" but the file holds \"Howdy\"\n"
+         "\"HP39DIR.CUR\" is not the 31 bytes \"HP39AscA A 11 HP39DIR.0004 Root\"\n"},
         {"printf 'HP39AscAB 9 HELLO.0005 Hello\\0 8 NOTE.0003 Rem  12 LOANTABL.00010 Loan Table' "
          ">@/HP39DIR.000;"
          "printf 'HP39AscA A 11 HP39DIR.0004 Roof' >@/HP39DIR.CUR;",
@@ -83,6 +85,8 @@ TEST(CompanionCheck, ReportsEachProblemWithItsEntryAndOffset) {
          "entry 2 at offset 31: \"HP39DIR.CUR\" is a directory file, not a calculator file\n"
          "entry 3 at offset 53: \"LEAK.000\" is a link to \"/etc/passwd\", outside the folder, which a "
          "calculator cannot fetch\n\"HELLO.000\" is not listed\n"},
+        {"rm @/LEAK.000; printf 'HP39BinB\\170%0120d' 0 >@/LONG.000; " QUILLMERE_DIR_PROGRAM " @ >/dev/null;",
+         "0|@/HP39DIR.000 is sound: 4 entries.\n"},
     };
     for (const auto& [setup, result] : cases) {
         fill(folder);
@@ -109,11 +113,13 @@ TEST(CompanionRuns, EachTellsItsOutcome) {
         {"--dry-run @/in",
          "mkdir @/in; mv @/*.000 @/in;" + written(kKept) + "ln -s ../HP39DIR.000 @/in/HP39DIR.000;",
          "0|C\tNOTE.000\tRem\nB\tLOANTABL.000\tLoan Table\nA\tHELLO.000\tHello\n|", kKept},
-        {"--order @/order @", written(kKept) + "printf 'NOTE.000\\r\\nHELLO.000\\n' >@/order;",
+        {"--order @/order @", written(kKept) + "printf 'NOTE.000\\r\\n\\nHELLO.000\\n' >@/order;",
          "0|Wrote 2 entries to @/HP39DIR.000.\n|", "HP39AscAA 9 HELLO.0005 HelloC 8 NOTE.0003 Rem"},
         {"--order @/order --listing-order @", "",
          "2||quillmere-dir: --order and --listing-order cannot be combined"},
         {"--check", "", "2||quillmere-dir: no folder given"},
+        {"@ @", "", "2||quillmere-dir: only one folder can be given"},
+        {"--check --serve /dev/null @", "", "2||quillmere-dir: --serve cannot be combined with --dry-run or --check"},
         {"@", "exec 8<@; flock 8;",
          "1||quillmere-dir: Cannot write \"HP39DIR.000\" in \"@\": another program is writing the directory "
          "of this folder."},

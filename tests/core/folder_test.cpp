@@ -14,7 +14,7 @@ namespace fs = std::filesystem;
 TEST(Folder, ListsFilesAndSubfoldersWithoutRegardToCase) {
     TempFolder folder;
     for (const char* name : {"b.000", "A.000", "C.000", "a.000", ".hidden", "HP39DIR.000", "hp39dir.cur",
-                             "HP39Dir.Cur", "HP39DIR.0001", "back\\slash", "new\nline", "\xe9\xff.000"}) {
+                             "HP39Dir.Cur", "HP39DIR.0001", "A.0001", "back\\slash", "new\nline", "\xe9\xff.000"}) {
         folder.write(name, "x");
     }
     for (const char* name : {"d.000", "Bad\xff", ".git"}) {
@@ -25,7 +25,7 @@ TEST(Folder, ListsFilesAndSubfoldersWithoutRegardToCase) {
     fs::create_symlink(folder.pathOf("missing"), folder.pathOf("dangling.000"));
     ::mkfifo(folder.pathOf("fifo.000").c_str(), 0600);
     EXPECT_EQ(listCalculatorFiles(folder.path()),
-              (Rows{"A.000", "a.000", "b.000", "back\\slash", "C.000", "HP39DIR.0001", "link.000",
+              (Rows{"A.000", "a.000", "A.0001", "b.000", "back\\slash", "C.000", "HP39DIR.0001", "link.000",
                     "new\nline", "\xe9\xff.000"}));
     EXPECT_EQ(listSubfolders(folder.path()), (Rows{"Bad\xff", "d.000", "Linked"}));
 }
