@@ -191,8 +191,10 @@ protected:
             fs::create_directory(work.pathOf(name));
         }
         work.write("folder/HELLO.000", kHello);
-        work.write("folder/BYTES.000", allBytes);
+        work.write("folder/Bytes.000", allBytes);
         work.write("outside.txt", "not for the calculator");
+        // What the user's own initialisation file says must not change the session.
+        work.write(".kermrc", "exit 9\n");
         socat =
             start("exec socat pty,raw,echo=0,link=" + work.pathOf("A") + " pty,raw,echo=0,link=" + clientSide,
                   work.pathOf("socat"));
@@ -208,7 +210,7 @@ protected:
         if (device != "A") {
             fs::create_symlink(work.pathOf("A"), work.pathOf(device));
         }
-        server = start("cd " + work.pathOf("cwd") + " && exec env TMPDIR=" + work.pathOf("tmp") +
+        server = start("cd " + work.pathOf("cwd") + " && exec env HOME=" + work.path() + " TMPDIR=" + work.pathOf("tmp") +
                            " " QUILLMERE_DIR_PROGRAM " --serve " + quoted(work.pathOf(device)) + " " +
                            quoted(work.pathOf(served)),
                        work.pathOf("serve"));
@@ -234,9 +236,9 @@ protected:
         return bytes;
     }();
     const Files expected = {{"HP39DIR.CUR", "HP39AscA A 11 HP39DIR.0004 Root"},
-                            {"HP39DIR.000", "HP39AscAA 9 HELLO.0005 HelloB 9 BYTES.0005 Bytes"},
+                            {"HP39DIR.000", "HP39AscAA 9 HELLO.0005 HelloB 9 Bytes.0005 Bytes"},
                             {"HELLO.000", kHello},
-                            {"BYTES.000", allBytes}};
+                            {"Bytes.000", allBytes}};
     pid_t socat = 0;
     pid_t server = 0;
 };
@@ -275,7 +277,7 @@ TEST_F(Serving, EveryClientGetsTheFilesByteForByteAndNothingElse) {
             EXPECT_EQ(strictGet(line, name, round == 3 ? 3 : 1), bytes) << name;
         }
         if (round == 3) {
-            EXPECT_EQ(strictGet(line, "BYTES.000", 1, true), std::nullopt);
+            EXPECT_EQ(strictGet(line, "Bytes.000", 1, true), std::nullopt);
             printed = cKermit(gets + "get /text /as-name:TEXT HELLO.000\n" + commands);
         }
     }
@@ -292,7 +294,7 @@ TEST_F(Serving, EveryClientGetsTheFilesByteForByteAndNothingElse) {
                                           sent + "Sent HELLO.000 (33 bytes)\n" + sent);
     EXPECT_EQ(work.read("serve.err"),
               refused + refused +
-                  "quillmere-dir: Could not send \"BYTES.000\": the client cancelled it: Cancelled.\n" +
+                  "quillmere-dir: Could not send \"Bytes.000\": the client cancelled it: Cancelled.\n" +
                   refused + refusedOnce + refused);
 }
 
