@@ -75,9 +75,8 @@ int checkDirectory(const Options& options, std::ostream& out) {
             std::string headerLine;
             const FileEntry entry = readFileEntry(filePath, name, headerLine);
             if (record.typeLetter != entry.typeLetter) {
-                problems.push_back(at + "the type letter of \"" + name + "\" is " +
-                                   shown(record.typeLetter) + " but the file gives " +
-                                   shown(entry.typeLetter));
+                problems.push_back(at + "the type letter of \"" + name + "\" is " + shown(record.typeLetter) +
+                                   " but the file gives " + shown(entry.typeLetter));
             }
             const std::string_view title = entryTitle(entry.typeLetter, entry.title);
             if (title != record.title) {

@@ -45,12 +45,14 @@ std::string hiddenName(std::string_view fileName, unsigned number, const char* k
 // nothing for any other name.
 std::optional<std::string> hiddenKindOf(const std::string& name, std::string_view fileName) {
     const std::string sample = hiddenName(fileName, 0, "tmp");
-    if (name.size() != sample.size() || name.compare(0, fileName.size() + 2, sample, 0, fileName.size() + 2) != 0) {
+    if (name.size() != sample.size() ||
+        name.compare(0, fileName.size() + 2, sample, 0, fileName.size() + 2) != 0) {
         return std::nullopt;
     }
     const std::string kind = name.substr(name.size() - 4);
     const std::string hex = name.substr(fileName.size() + 2, 8);
-    if ((kind != ".tmp" && kind != ".old") || hex.find_first_not_of("0123456789abcdef") != std::string::npos) {
+    if ((kind != ".tmp" && kind != ".old") ||
+        hex.find_first_not_of("0123456789abcdef") != std::string::npos) {
         return std::nullopt;
     }
     return kind;
@@ -256,7 +258,8 @@ int fillTemporary(int fd, const Replacement& file, std::string_view bytes) {
     }
     // Only root gives files away; others may still give a group they are in.
     if (writeCalls.fchown(fd, file.owner, file.group) != 0 &&
-        (errno != EPERM || (writeCalls.fchown(fd, static_cast<uid_t>(-1), file.group) != 0 && errno != EPERM))) {
+        (errno != EPERM ||
+         (writeCalls.fchown(fd, static_cast<uid_t>(-1), file.group) != 0 && errno != EPERM))) {
         return errno;
     }
     while (!bytes.empty()) {

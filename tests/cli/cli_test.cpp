@@ -23,8 +23,7 @@ std::string run(const std::string& arguments, const TempFolder& folder, const st
     ::dup2(pipeEnds[1], 9);
     ::close(pipeEnds[0]);
     ::close(pipeEnds[1]);
-    const std::string command = setup +
-                                " exec /usr/bin/env " QUILLMERE_DIR_PROGRAM " >" +
+    const std::string command = setup + " exec /usr/bin/env " QUILLMERE_DIR_PROGRAM " >" +
                                 capture.pathOf("out") + " 2>" + capture.pathOf("err") + " " + arguments;
     const int status = std::system(std::regex_replace(command, std::regex("@"), folder.path()).c_str());
     ::close(9);
@@ -119,7 +118,8 @@ TEST(CompanionRuns, EachTellsItsOutcome) {
          "2||quillmere-dir: --order and --listing-order cannot be combined"},
         {"--check", "", "2||quillmere-dir: no folder given"},
         {"@ @", "", "2||quillmere-dir: only one folder can be given"},
-        {"--check --serve /dev/null @", "", "2||quillmere-dir: --serve cannot be combined with --dry-run or --check"},
+        {"--check --serve /dev/null @", "",
+         "2||quillmere-dir: --serve cannot be combined with --dry-run or --check"},
         {"@", "exec 8<@; flock 8;",
          "1||quillmere-dir: Cannot write \"HP39DIR.000\" in \"@\": another program is writing the directory "
          "of this folder."},

@@ -71,13 +71,13 @@ TEST(WriteDirectoryFiles, WritesNothingThroughALinkOutOfTheFolder) {
     const std::string folder = work.pathOf("f");
     fs::create_directories(folder + "/sub");
     work.write("f.bashrc", "earlier");
-    for (const auto& [name, link] : std::vector<std::pair<std::string, std::string>>{
-             {"HP39DIR.000", "../f.bashrc"},
-             {"HP39DIR.000", "../missing"},
-             {"HP39DIR.CUR", work.pathOf("f.bashrc")},
-             {"HP39DIR.000", "sub/../../f.bashrc"},
-             {"HP39DIR.000", "sub/DIR"},
-             {"HP39DIR.000", folder + "/sub/../sub/DIR"}}) {
+    for (const auto& [name, link] :
+         std::vector<std::pair<std::string, std::string>>{{"HP39DIR.000", "../f.bashrc"},
+                                                          {"HP39DIR.000", "../missing"},
+                                                          {"HP39DIR.CUR", work.pathOf("f.bashrc")},
+                                                          {"HP39DIR.000", "sub/../../f.bashrc"},
+                                                          {"HP39DIR.000", "sub/DIR"},
+                                                          {"HP39DIR.000", folder + "/sub/../sub/DIR"}}) {
         SCOPED_TRACE(link);
         work.write("f/sub/DIR", "earlier");
         fs::create_symlink(link, folder + "/" + name);
@@ -134,10 +134,10 @@ Result afterCall(const char* call, Result result) {
 }
 
 // The real call, or -1 when failsNow says this one fails.
-#define FAILING(call)                                                                           \
-    [](auto... a) {                                                                             \
-        return failsNow(#call) ? decltype(realCalls.call(a...)){-1}                            \
-                               : afterCall(#call, realCalls.call(a...));                        \
+#define FAILING(call)                                                    \
+    [](auto... a) {                                                      \
+        return failsNow(#call) ? decltype(realCalls.call(a...)){-1}      \
+                               : afterCall(#call, realCalls.call(a...)); \
     }
 // A failed close has still released the descriptor, as on Linux.
 int closeFailing(int fd) {
@@ -210,7 +210,8 @@ TEST(WriteDirectoryFiles, EachFailingSystemCallLeavesTheEarlierFiles) {
 // by a run that fails: the earlier files survive and the program ends by
 // the signal, or the new ones stand and it carries on to say so.
 TEST(WriteDirectoryFiles, SignalsAtEveryCallNeverLoseBothVersions) {
-    std::istringstream table("open 4 write 2 fsync 3 close 4 fchmod 2 fchown 2 flock 1 link 2 rename 4 unlink 2");
+    std::istringstream table(
+        "open 4 write 2 fsync 3 close 4 fchmod 2 fchown 2 flock 1 link 2 rename 4 unlink 2");
     std::string call;
     for (int calls = 0; table >> call >> calls;) {
         for (int n = 1; n <= calls; ++n) {

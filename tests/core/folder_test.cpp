@@ -13,8 +13,9 @@ namespace fs = std::filesystem;
 
 TEST(Folder, ListsFilesAndSubfoldersWithoutRegardToCase) {
     TempFolder folder;
-    for (const char* name : {"b.000", "A.000", "C.000", "a.000", ".hidden", "HP39DIR.000", "hp39dir.cur",
-                             "HP39Dir.Cur", "HP39DIR.0001", "A.0001", "back\\slash", "new\nline", "\xe9\xff.000"}) {
+    for (const char* name :
+         {"b.000", "A.000", "C.000", "a.000", ".hidden", "HP39DIR.000", "hp39dir.cur", "HP39Dir.Cur",
+          "HP39DIR.0001", "A.0001", "back\\slash", "new\nline", "\xe9\xff.000"}) {
         folder.write(name, "x");
     }
     for (const char* name : {"d.000", "Bad\xff", ".git"}) {

@@ -210,9 +210,9 @@ protected:
         if (device != "A") {
             fs::create_symlink(work.pathOf("A"), work.pathOf(device));
         }
-        server = start("cd " + work.pathOf("cwd") + " && exec env HOME=" + work.path() + " TMPDIR=" + work.pathOf("tmp") +
-                           " " QUILLMERE_DIR_PROGRAM " --serve " + quoted(work.pathOf(device)) + " " +
-                           quoted(work.pathOf(served)),
+        server = start("cd " + work.pathOf("cwd") + " && exec env HOME=" + work.path() +
+                           " TMPDIR=" + work.pathOf("tmp") + " " QUILLMERE_DIR_PROGRAM " --serve " +
+                           quoted(work.pathOf(device)) + " " + quoted(work.pathOf(served)),
                        work.pathOf("serve"));
         ASSERT_TRUE(within(5000, [this] { return !work.read("serve.out").value_or("").empty(); }));
     }
