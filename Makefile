@@ -8,8 +8,9 @@ FUZZ_SECONDS ?= 60
 PREFIX ?= /usr/local
 
 # quillmere-dir --serve runs C-Kermit; its tests join it to their clients
-# through a pseudo-terminal pair made by socat.
-KERMIT_PACKAGES := ckermit socat
+# through a pseudo-terminal pair made by socat. libudev tells which serial
+# devices are present, and what each is.
+KERMIT_PACKAGES := ckermit socat libudev-dev
 # librsvg2-bin renders the icon; desktop-file-utils, appstream, file and
 # mandoc check the installed files in the tests; xvfb, xauth, dbus-x11,
 # at-spi2-core and python3-pyatspi let a test read the running window's

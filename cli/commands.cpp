@@ -10,6 +10,7 @@
 #include "core/header.h"
 #include "core/header_file.h"
 #include "kermit/kermit_server.h"
+#include "kermit/serial_devices.h"
 
 #include <optional>
 #include <set>
@@ -131,7 +132,9 @@ int printEntries(const Options& options, std::ostream& out) {
 
 int serveFolder(const Options& options, std::ostream& out, std::ostream& err, bool showProgress) {
     // The line first: while it cannot be had, nothing is written.
-    kermit::Server server({options.device, options.speed, options.folder});
+    const std::string device =
+        options.device.empty() ? kermit::onlySerialDevice(kermit::listSerialDevices()) : options.device;
+    kermit::Server server({device, options.speed, options.folder});
     Catalogue catalogue = catalogueFor(options);
     for (const std::string& name : catalogue.order().files()) {
         // Its first line would reach any client through the directory.

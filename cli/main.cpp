@@ -2,6 +2,7 @@
 #include "cli/options.h"
 
 #include "core/catalogue_error.h"
+#include "kermit/serial_devices.h"
 
 #include <csignal>
 #include <cstdio>
@@ -32,6 +33,9 @@ int runMode(const cli::Options& options) {
         return cli::printEntries(options, std::cout);
     case cli::Mode::Check:
         return cli::checkDirectory(options, std::cout);
+    case cli::Mode::ListDevices:
+        std::cout << kermit::describedDevices(kermit::listSerialDevices());
+        return 0;
     case cli::Mode::Serve:
         return cli::serveFolder(options, std::cout, std::cerr, isatty(fileno(stderr)) != 0);
     case cli::Mode::Write:

@@ -5,8 +5,9 @@ namespace quillmere::cli {
 const char* const kUsage =
     "Usage: quillmere-dir [--order FILE | --listing-order] [--dry-run] FOLDER\n"
     "       quillmere-dir --check FOLDER\n"
-    "       quillmere-dir [--order FILE | --listing-order] --serve DEVICE [--speed BAUD]\n"
+    "       quillmere-dir [--order FILE | --listing-order] --serve [DEVICE] [--speed BAUD]\n"
     "                     FOLDER\n"
+    "       quillmere-dir --list-devices\n"
     "\n"
     "Writes HP39DIR.000 and HP39DIR.CUR into FOLDER for an HP39-series calculator.\n"
     "The order of FOLDER's HP39DIR.000, as made in the Quillmere window or by an\n"
@@ -19,10 +20,13 @@ const char* const kUsage =
     "  --dry-run     print the entries (type, file name, title, tab-separated)\n"
     "                instead of writing them\n"
     "  --check       check FOLDER's HP39DIR.000 against the files it lists\n"
-    "  --serve DEVICE\n"
-    "                lock the serial DEVICE, write the directory unless it is\n"
-    "                already up to date, then serve FOLDER to the calculator\n"
-    "                with C-Kermit until it sends FINISH\n"
+    "  --serve [DEVICE]\n"
+    "                lock the serial DEVICE (without one: the only serial device\n"
+    "                present), write the directory unless it is already up to\n"
+    "                date, then serve FOLDER to the calculator with C-Kermit\n"
+    "                until it sends FINISH\n"
+    "  --list-devices\n"
+    "                show the serial devices present and what each is\n"
     "  --speed BAUD  the serial speed for --serve (9600)\n"
     "  --help        show this text\n"
     "  --version     show the version\n";
@@ -40,6 +44,12 @@ Options parseOptions(const std::vector<std::string>& arguments) {
         if (argument == "--version") {
             return Options{Mode::Version, {}, {}, {}, {}, {}};
         }
+        if (argument == "--list-devices") {
+            if (arguments.size() != 1) {
+                throw UsageError("--list-devices takes nothing else");
+            }
+            return Options{Mode::ListDevices, {}, {}, {}, {}, {}};
+        }
         if (argument == "--dry-run" || argument == "--check") {
             const Mode mode = argument == "--check" ? Mode::Check : Mode::DryRun;
             if (options.mode != Mode::Write && options.mode != mode) {
@@ -53,26 +63,29 @@ Options parseOptions(const std::vector<std::string>& arguments) {
             options.orderFile = arguments[++i];
         } else if (argument == "--listing-order") {
             options.listingOrder = true;
-        } else if (argument == "--serve" || argument == "--speed") {
-            if (i + 1 == arguments.size()) {
-                throw UsageError(argument + (argument == "--serve" ? " needs a device" : " needs a number"));
+        } else if (argument == "--serve") {
+            serve = true;
+        } else if (argument == "--speed") {
+            const std::string value = i + 1 < arguments.size() ? arguments[++i] : "";
+            if (value.empty() || value.size() > 7 ||
+                value.find_first_not_of("0123456789") != std::string::npos) {
+                throw UsageError("--speed needs a number of baud" + (value.empty() ? "" : ", not " + value));
             }
-            const std::string& value = arguments[++i];
-            serve = serve || argument == "--serve";
-            speedGiven = speedGiven || argument == "--speed";
-            if (argument == "--serve") {
-                options.device = value;
-            } else if (value.empty() || value.size() > 7 ||
-                       value.find_first_not_of("0123456789") != std::string::npos) {
-                throw UsageError("--speed needs a number of baud, not " + value);
-            } else {
-                options.speed = std::stoi(value);
-            }
+            speedGiven = true;
+            options.speed = std::stoi(value);
         } else if (argument.size() > 1 && argument.front() == '-') {
             throw UsageError("unknown option " + argument);
         } else {
             folders.push_back(argument);
         }
+    }
+    if (serve && options.mode != Mode::Write) {
+        throw UsageError("--serve cannot be combined with --dry-run or --check");
+    }
+    // With --serve, the device comes before the folder.
+    if (serve && folders.size() == 2) {
+        options.device = folders.front();
+        folders.erase(folders.begin());
     }
     if (folders.size() != 1) {
         throw UsageError(folders.empty() ? "no folder given" : "only one folder can be given");
@@ -83,9 +96,6 @@ Options parseOptions(const std::vector<std::string>& arguments) {
     if (options.mode == Mode::Check && (options.orderFile || options.listingOrder)) {
         throw UsageError(std::string(options.orderFile ? "--order" : "--listing-order") +
                          " has no meaning with --check");
-    }
-    if (serve && options.mode != Mode::Write) {
-        throw UsageError("--serve cannot be combined with --dry-run or --check");
     }
     if (speedGiven && !serve) {
         throw UsageError("--speed has no meaning without --serve");

@@ -7,14 +7,14 @@
 
 namespace quillmere::cli {
 
-enum class Mode { Write, DryRun, Check, Serve, Help, Version };
+enum class Mode { Write, DryRun, Check, Serve, ListDevices, Help, Version };
 
 struct Options {
     Mode mode = Mode::Write;
     std::string folder;
     std::optional<std::string> orderFile;
     bool listingOrder = false;  // drop the order the folder's directory keeps
-    std::string device;         // --serve: the serial device the calculator is on
+    std::string device;         // --serve: the serial device the calculator is on, "" for the only one
     int speed = 9600;
 };
 

@@ -118,6 +118,21 @@ TEST(CompanionRuns, EachTellsItsOutcome) {
          "2||quillmere-dir: --order and --listing-order cannot be combined"},
         {"--check", "", "2||quillmere-dir: no folder given"},
         {"@ @", "", "2||quillmere-dir: only one folder can be given"},
+        {"--serve @", "mkdir @/d; export QUILLMERE_SERIAL_DEVICES=@/d;",
+         "1||quillmere-dir: No serial device is present: plug in the calculator's cable (a USB serial "
+         "adapter "
+         "shows as /dev/ttyUSB0), then try again."},
+        {"--serve @", "mkdir @/d; ln -s /dev/null @/d/ttyUSB0; export QUILLMERE_SERIAL_DEVICES=@/d;",
+         "1||quillmere-dir: Cannot serve on \"@/d/ttyUSB0\": it is not a serial device."},
+        {"--serve @",
+         "mkdir @/d; ln -s /dev/null @/d/ttyUSB0; ln -s /dev/null @/d/ttyS0; export "
+         "QUILLMERE_SERIAL_DEVICES=@/d;",
+         "1||quillmere-dir: Several serial devices are present; name the calculator's with --serve DEVICE "
+         "FOLDER:"},
+        {"--list-devices",
+         "mkdir @/d; ln -s /dev/null @/d/ttyUSB0; ln -s /dev/null @/d/ttyS0; export "
+         "QUILLMERE_SERIAL_DEVICES=@/d;",
+         "0|@/d/ttyS0\n@/d/ttyUSB0\n|"},
         {"--check --serve /dev/null @", "",
          "2||quillmere-dir: --serve cannot be combined with --dry-run or --check"},
         {"@", "exec 8<@; flock 8;",
