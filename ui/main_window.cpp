@@ -33,7 +33,7 @@ constexpr qint64 kBuildPaintIntervalMs = 33;
 }  // namespace
 
 Form1::Form1(const std::optional<std::string>& folder)
-    : catalogue_(defaultFolder()),
+    : catalogue_(folder.value_or(defaultFolder())),
       controls_(createForm1Controls(*this, catalogue_)),
       lists_(catalogue_.order(), *controls_.List2, *controls_.List1),
       progressDisplay_(*controls_.status, *controls_.Shape1, *controls_.progress, *controls_.Label3) {
@@ -57,7 +57,7 @@ Form1::Form1(const std::optional<std::string>& folder)
     connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Down), this), &QShortcut::activated, this,
             &Form1::Command5_Click);
 
-    Form_Load(folder);
+    Form_Load();
 }
 
 FolderWindowMode Form1::erm() const {
@@ -115,24 +115,17 @@ void Form1::closeEvent(QCloseEvent* event) {
     ExitProgram();
 }
 
-void Form1::Form_Load(const std::optional<std::string>& folder) {
-    if (!(folder && loadFolder(*folder))) {
-        loadFolder(catalogue_.folderPath());
-    }
-}
-
-// Shows and binds the start folder; one that cannot be listed is named in
-// a message and the lists stay empty.
-bool Form1::loadFolder(const std::string& folder) {
-    controls_.Text2->setText(fromFileName(folder));
+// A start folder that cannot be listed stays the folder, shown and named in
+// the message, with empty lists: "Create DIR" then writes nowhere else.
+void Form1::Form_Load() {
+    controls_.Text2->setText(fromFileName(catalogue_.folderPath()));
     try {
-        controls_.File1->bind(folder);
+        controls_.File1->bind(catalogue_.folderPath());
     } catch (const CatalogueError& error) {
         showFailure(this, error);
-        return false;
+        return;
     }
     controls_.Label1->increment();
-    return true;
 }
 
 void Form1::Label1_Change() {

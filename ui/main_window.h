@@ -22,8 +22,7 @@ class Form1 : public QWidget, public FolderWindowHost, private CatalogueObserver
     Q_OBJECT
 
 public:
-    // Starts on folder when one is given and can be listed; otherwise, after
-    // saying why, on the start folder.
+    // Starts on folder when one is given, otherwise on the start folder.
     explicit Form1(const std::optional<std::string>& folder = std::nullopt);
 
     FolderWindowMode erm() const override;
@@ -46,8 +45,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void Form_Load(const std::optional<std::string>& folder);
-    bool loadFolder(const std::string& folder);
+    void Form_Load();
     void Label1_Change();
     void Command3_Click();
     void Command6_Click();

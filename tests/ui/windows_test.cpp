@@ -122,17 +122,23 @@ private slots:
         }
     }
 
-    // A start folder that cannot be listed is named, and the root folder shown.
-    // OK in a folder window that "Change" did not open applies nothing.
+    // A start folder that cannot be listed is named and stays shown, its
+    // lists empty; "Create DIR" writes into it or nowhere. OK in a folder
+    // window that "Change" did not open applies nothing.
     void startsOnAFolderThatCannotBeListed() {
         Ui ui(u"Missing"_s);
-        QCOMPARE(ui.texts, QStringList{u"Cannot list the folder \"%1\": no such file or directory."_s.arg(
-                               ui.path(u"Missing"_s))});
+        ui.click(f::Command3);
+        const QString missing = ui.path(u"Missing"_s);
+        QCOMPARE(ui.texts,
+                 (QStringList{
+                     u"Cannot list the folder \"%1\": no such file or directory."_s.arg(missing),
+                     u"Cannot write \"HP39DIR.000\" in \"%1\": no such file or directory."_s.arg(missing)}));
+        QCOMPARE(ui.rows(f::List2), QStringList());
         quillmere::Dialog dialog(ui.window(), ui.window());
         dialog.show();
         dialog.findChild<QLineEdit*>(d::Text1)->setText(ui.path(u"Empty"_s));
         dialog.findChild<QPushButton*>(d::OKButton)->click();
-        QCOMPARE(ui.text(f::Text2), QDir::toNativeSeparators(QDir::rootPath()));
+        QCOMPARE(ui.text(f::Text2), missing);
     }
 
     // Tab skips textt, out of view; Enter and Space reach every action. A
