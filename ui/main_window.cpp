@@ -12,6 +12,7 @@
 #include "ui/folder_window.h"
 #include "ui/layout_font.h"
 #include "ui/local_text.h"
+#include "ui/shown_text.h"
 #include "ui/twips.h"
 
 #include <QCloseEvent>
@@ -201,7 +202,7 @@ void Form1::titleListShownChanged(bool shown) {
 }
 
 void Form1::statusChanged(const std::string& status) {
-    progressDisplay_.setStatus(fromLocal(status));
+    progressDisplay_.setStatus(shownText(status));
     paintBuildIfDue();
 }
 
