@@ -29,13 +29,14 @@ namespace {
 
 // A build repaints its progress about thirty times a second: often enough to
 // look smooth, rarely enough to cost nothing on a folder of 100,000 files.
-constexpr qint64 kBuildPaintIntervalMs = 33;
+constexpr int kBuildPaintIntervalMs = 33;
 
 }  // namespace
 
 Form1::Form1(const std::optional<std::string>& folder)
     : catalogue_(folder.value_or(defaultFolder())),
       controls_(createForm1Controls(*this, catalogue_)),
+      reader_(*controls_.Command4),
       lists_(catalogue_.order(), *controls_.List2, *controls_.List1),
       progressDisplay_(*controls_.status, *controls_.Shape1, *controls_.progress, *controls_.Label3) {
     setObjectName(QLatin1String(form1_names::Form1));
@@ -43,6 +44,11 @@ Form1::Form1(const std::optional<std::string>& folder)
     useLayoutFont(*this);
     resize(pixelsFromTwips(4575), pixelsFromTwips(5175));
     catalogue_.setObserver(this);
+    catalogue_.setHeadReader([this](const std::string& path, const std::string& fileName) {
+        return reader_.read(path, fileName);
+    });
+    buildPainter_.setInterval(kBuildPaintIntervalMs);
+    connect(&buildPainter_, &QTimer::timeout, this, [this] { progressDisplay_.paint(); });
     describeForm1Controls(controls_);
 
     connect(controls_.Label1, &CounterLabel::captionChanged, this, &Form1::Label1_Change);
@@ -133,21 +139,22 @@ void Form1::Label1_Change() {
     catalogue_.RefreshLists();
 }
 
-// The directory build. It runs to its end without returning to the event
-// loop, so its progress is painted from inside it, and the directory text
-// reaches textt once, at the end, also when the build stops part way.
+// The directory build. The window paints its progress only now and then, and
+// the directory text reaches textt once, at the end, also when the build
+// stops part way.
 void Form1::Command3_Click() {
-    building_ = true;
     lists_.hold();
     progressDisplay_.hold();
-    paintClock_.start();
+    buildPainter_.start();
     std::optional<CatalogueError> failure;
     try {
         catalogue_.createDirectory();
+    } catch (const ReadAbandoned&) {
+        return;
     } catch (const CatalogueError& error) {
         failure = error;
     }
-    building_ = false;
+    buildPainter_.stop();
     lists_.release();
     progressDisplay_.release();
     controls_.textt->showDirectoryText(catalogue_.directoryText());
@@ -159,6 +166,8 @@ void Form1::Command3_Click() {
 void Form1::Command6_Click() {
     try {
         catalogue_.GetNames();
+    } catch (const ReadAbandoned&) {
+        return;
     } catch (const CatalogueError& error) {
         showFailure(this, error);
     }
@@ -175,13 +184,6 @@ void Form1::Command5_Click() {
 void Form1::reportMove(MoveResult result) {
     if (result == MoveResult::NothingSelected) {
         QMessageBox::critical(this, tr("Error"), tr("Please select an item to move"));
-    }
-}
-
-void Form1::paintBuildIfDue() {
-    if (building_ && paintClock_.hasExpired(kBuildPaintIntervalMs)) {
-        progressDisplay_.paint();
-        paintClock_.restart();
     }
 }
 
@@ -203,12 +205,10 @@ void Form1::titleListShownChanged(bool shown) {
 
 void Form1::statusChanged(const std::string& status) {
     progressDisplay_.setStatus(shownText(status));
-    paintBuildIfDue();
 }
 
 void Form1::progressChanged(int done, int total) {
     progressDisplay_.setProgress(done, total);
-    paintBuildIfDue();
 }
 
 }  // namespace quillmere

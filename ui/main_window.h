@@ -2,12 +2,13 @@
 
 #include "core/catalogue.h"
 #include "core/catalogue_observer.h"
+#include "ui/answering_reader.h"
 #include "ui/folder_window_host.h"
 #include "ui/list_mirror.h"
 #include "ui/main_window_controls.h"
 #include "ui/progress_display.h"
 
-#include <QElapsedTimer>
+#include <QTimer>
 #include <QWidget>
 
 #include <optional>
@@ -52,7 +53,6 @@ private:
     void Command1_Click();
     void Command5_Click();
     void reportMove(MoveResult result);
-    void paintBuildIfDue();
 
     void listReset(ListId list) override;
     void rowsSwapped(ListId list, int rowA, int rowB) override;
@@ -63,12 +63,12 @@ private:
 
     Catalogue catalogue_;
     Form1Controls controls_;
+    AnsweringReader reader_;
     ListMirror lists_;
     ProgressDisplay progressDisplay_;
     Dialog* dialog_ = nullptr;
     FolderWindowMode erm_ = FolderWindowMode::Unset;
-    bool building_ = false;
-    QElapsedTimer paintClock_;
+    QTimer buildPainter_;
 };
 
 }  // namespace quillmere

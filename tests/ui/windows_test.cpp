@@ -1,11 +1,14 @@
 // The two windows driven as a user drives them, over a working folder.
 
+#include "core/read_calls.h"
 #include "tests/support/window_driver.h"
 #include "ui/folder_window.h"
 #include "ui/local_text.h"
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 #include <tuple>
 
 #include <grp.h>
@@ -102,6 +105,15 @@ QStringList tabStops(QWidget* window, qsizetype count) {
         seen.append(QApplication::focusWidget()->objectName());
     }
     return seen;
+}
+
+// Reads of B.000 wait, as on a mount that does not answer, until released.
+std::atomic<bool> released = false;
+ssize_t stallingRead(int fd, void* bytes, size_t size) {
+    while (!released && QFileInfo(u"/proc/self/fd/%1"_s.arg(fd)).symLinkTarget().endsWith(u"/B.000"_s)) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return ::read(fd, bytes, size);
 }
 
 void key(Qt::Key pressed, Qt::KeyboardModifiers modifiers = {}) {
@@ -349,6 +361,28 @@ private slots:
                  (QStringList{"Adding B.000", "33.3333333333333%"}));
         QCOMPARE(ui.selectedRow(f::List2), 1);
         QCOMPARE(ui.folderWindow(), dialog);
+    }
+
+    // A file that does not answer freezes nothing: the build's progress goes
+    // on showing, the file is named after a few seconds and the earlier
+    // directory stands; "Exit" ends the wait at once. Last, since no event
+    // loop runs once "Exit" has been pressed.
+    void answersWhileAFileDoesNot() {
+        Ui ui(u""_s);
+        quillmere::readCalls.read = stallingRead;
+        QStringList shown;
+        QTimer seen;
+        QObject::connect(&seen, &QTimer::timeout, [&] { shown << ui.text(f::status) + ui.text(f::Label3); });
+        seen.start(100);
+        ui.click(f::Command3);
+        const QStringList silent{u"Cannot read the header line of \"B.000\": it does not answer."_s};
+        QCOMPARE(ui.texts, silent);
+        QCOMPARE(ui.built(), kEarlier);
+        QVERIFY(shown.contains(u"Adding B.00033.3333333333333%"_s));
+        QTimer::singleShot(0, [&] { ui.click(f::Command4); });
+        ui.click(f::Command6);
+        QCOMPARE(ui.texts, silent);  // no second file that does not answer
+        released = true;
     }
 };
 
