@@ -4,8 +4,11 @@
 
 #include <QObject>
 
+#include <functional>
+#include <memory>
 #include <string>
 
+class QEventLoop;
 class QWidget;
 
 namespace quillmere {
@@ -17,13 +20,16 @@ public:
     using CatalogueError::CatalogueError;
 };
 
-// Reads a file's head on a worker thread while the window goes on painting
-// and its one control that still answers, "Exit", goes on working: a file on
-// a mount that does not answer cannot freeze the window. Other input is
-// refused while the read is waited for, since the action is still under way.
+// Reads files' heads, one at a time, on a worker thread. A read that takes
+// more than a moment is waited for with the window painting and its one
+// control that still answers, "Exit", working: a file on a mount that does
+// not answer cannot freeze the window. Other input is refused meanwhile,
+// since the action is still under way.
 class AnsweringReader : public QObject {
 public:
-    explicit AnsweringReader(QWidget& stillAnswering);
+    // beforeWaiting shows what the window has held back, as a wait begins.
+    AnsweringReader(QWidget& stillAnswering, std::function<void()> beforeWaiting);
+    ~AnsweringReader() override;
 
     // As readFileHead. Throws CatalogueError naming fileName when the file
     // does not answer within a few seconds, and ReadAbandoned when the
@@ -34,7 +40,17 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    struct Worker;
+    enum class WaitEnd { Answered, Silent, ProgramEnded };
+    void startWorker();
+    // Runs the window until the worker answers, the time is up or the
+    // program ends.
+    WaitEnd waitForAnswer();
+
     QWidget& stillAnswering_;
+    std::function<void()> beforeWaiting_;
+    std::shared_ptr<Worker> worker_;
+    QEventLoop* waiting_ = nullptr;
 };
 
 }  // namespace quillmere

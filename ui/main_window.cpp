@@ -29,14 +29,14 @@ namespace {
 
 // A build repaints its progress about thirty times a second: often enough to
 // look smooth, rarely enough to cost nothing on a folder of 100,000 files.
-constexpr int kBuildPaintIntervalMs = 33;
+constexpr qint64 kBuildPaintIntervalMs = 33;
 
 }  // namespace
 
 Form1::Form1(const std::optional<std::string>& folder)
     : catalogue_(folder.value_or(defaultFolder())),
       controls_(createForm1Controls(*this, catalogue_)),
-      reader_(*controls_.Command4),
+      reader_(*controls_.Command4, [this] { progressDisplay_.paint(); }),
       lists_(catalogue_.order(), *controls_.List2, *controls_.List1),
       progressDisplay_(*controls_.status, *controls_.Shape1, *controls_.progress, *controls_.Label3) {
     setObjectName(QLatin1String(form1_names::Form1));
@@ -47,8 +47,6 @@ Form1::Form1(const std::optional<std::string>& folder)
     catalogue_.setHeadReader([this](const std::string& path, const std::string& fileName) {
         return reader_.read(path, fileName);
     });
-    buildPainter_.setInterval(kBuildPaintIntervalMs);
-    connect(&buildPainter_, &QTimer::timeout, this, [this] { progressDisplay_.paint(); });
     describeForm1Controls(controls_);
 
     connect(controls_.Label1, &CounterLabel::captionChanged, this, &Form1::Label1_Change);
@@ -139,13 +137,15 @@ void Form1::Label1_Change() {
     catalogue_.RefreshLists();
 }
 
-// The directory build. The window paints its progress only now and then, and
-// the directory text reaches textt once, at the end, also when the build
-// stops part way.
+// The directory build. It returns to the event loop only while a file is
+// slow to answer, so its progress is painted from inside it, and the
+// directory text reaches textt once, at the end, also when the build stops
+// part way.
 void Form1::Command3_Click() {
+    building_ = true;
     lists_.hold();
     progressDisplay_.hold();
-    buildPainter_.start();
+    paintClock_.start();
     std::optional<CatalogueError> failure;
     try {
         catalogue_.createDirectory();
@@ -154,7 +154,7 @@ void Form1::Command3_Click() {
     } catch (const CatalogueError& error) {
         failure = error;
     }
-    buildPainter_.stop();
+    building_ = false;
     lists_.release();
     progressDisplay_.release();
     controls_.textt->showDirectoryText(catalogue_.directoryText());
@@ -187,6 +187,13 @@ void Form1::reportMove(MoveResult result) {
     }
 }
 
+void Form1::paintBuildIfDue() {
+    if (building_ && paintClock_.hasExpired(kBuildPaintIntervalMs)) {
+        progressDisplay_.paint();
+        paintClock_.restart();
+    }
+}
+
 void Form1::listReset(ListId list) {
     lists_.reset(list);
 }
@@ -205,10 +212,12 @@ void Form1::titleListShownChanged(bool shown) {
 
 void Form1::statusChanged(const std::string& status) {
     progressDisplay_.setStatus(shownText(status));
+    paintBuildIfDue();
 }
 
 void Form1::progressChanged(int done, int total) {
     progressDisplay_.setProgress(done, total);
+    paintBuildIfDue();
 }
 
 }  // namespace quillmere

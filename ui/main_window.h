@@ -8,7 +8,7 @@
 #include "ui/main_window_controls.h"
 #include "ui/progress_display.h"
 
-#include <QTimer>
+#include <QElapsedTimer>
 #include <QWidget>
 
 #include <optional>
@@ -53,6 +53,7 @@ private:
     void Command1_Click();
     void Command5_Click();
     void reportMove(MoveResult result);
+    void paintBuildIfDue();
 
     void listReset(ListId list) override;
     void rowsSwapped(ListId list, int rowA, int rowB) override;
@@ -68,7 +69,8 @@ private:
     ProgressDisplay progressDisplay_;
     Dialog* dialog_ = nullptr;
     FolderWindowMode erm_ = FolderWindowMode::Unset;
-    QTimer buildPainter_;
+    bool building_ = false;
+    QElapsedTimer paintClock_;
 };
 
 }  // namespace quillmere

@@ -12,9 +12,10 @@ namespace quillmere {
 // the percentage over both. A build reports how many of its passes are
 // done; the display turns that into the bar's width and the percentage.
 //
-// A build changes them once or twice for each file, far more often than
-// anyone can see. While held, the display only records the latest values,
-// and paint() pushes them into the widgets and repaints them at once.
+// A build runs to its end without returning to the event loop, so nothing it
+// changes would be seen before it ends. While held, the display only records
+// the latest values, and paint() pushes them into the widgets and repaints
+// them at once.
 class ProgressDisplay {
 public:
     ProgressDisplay(QLabel& status, QFrame& outline, QWidget& fill, QLabel& percentage);
