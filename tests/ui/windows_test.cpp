@@ -11,7 +11,9 @@
 #include <thread>
 #include <tuple>
 
+#include <fcntl.h>
 #include <grp.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -363,19 +365,26 @@ private slots:
         QCOMPARE(ui.folderWindow(), dialog);
     }
 
-    // A file that does not answer freezes nothing: the build's progress goes
-    // on showing, the file is named after a few seconds and the earlier
-    // directory stands; "Exit" ends the wait at once. Last, since no event
-    // loop runs once "Exit" has been pressed.
-    void answersWhileAFileDoesNot() {
+    // Another program's lock on the folder, or a file that does not answer,
+    // freezes nothing: the user is told, naming the file, and the earlier
+    // directory stands; the build's progress goes on showing, and "Exit"
+    // ends a wait at once. Last, since no event loop runs after "Exit".
+    void answersWhileOthersDoNot() {
         Ui ui(u""_s);
+        const int folder = ::open(QFile::encodeName(ui.path()), O_RDONLY | O_DIRECTORY);
+        QCOMPARE(::flock(folder, LOCK_EX), 0);
+        ui.click(f::Command3);
+        ::close(folder);
         quillmere::readCalls.read = stallingRead;
         QStringList shown;
         QTimer seen;
         QObject::connect(&seen, &QTimer::timeout, [&] { shown << ui.text(f::status) + ui.text(f::Label3); });
         seen.start(100);
         ui.click(f::Command3);
-        const QStringList silent{u"Cannot read the header line of \"B.000\": it does not answer."_s};
+        const QStringList silent{
+            u"Cannot write \"HP39DIR.000\" in \"%1\": another program is writing the directory of this folder."_s
+                .arg(ui.path()),
+            u"Cannot read the header line of \"B.000\": it does not answer."_s};
         QCOMPARE(ui.texts, silent);
         QCOMPARE(ui.built(), kEarlier);
         QVERIFY(shown.contains(u"Adding B.00033.3333333333333%"_s));
