@@ -10,6 +10,8 @@
 #include <filesystem>
 #include <fstream>
 #else
+#include "core/read_calls.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -74,7 +76,7 @@ std::string readBounded(const std::string& path, std::size_t maxBytes, const std
             }
             bytes.resize(std::min(maxBytes, bytes.size() * 2));
         }
-        const ssize_t got = ::read(fd, bytes.data() + filled, bytes.size() - filled);
+        const ssize_t got = readCalls.read(fd, bytes.data() + filled, bytes.size() - filled);
         if (got < 0) {
             if (errno == EINTR) {
                 continue;

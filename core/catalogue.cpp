@@ -94,7 +94,8 @@ void Catalogue::readEntriesLastRowFirst(
 }
 
 void Catalogue::CreateString(const std::string& path) {
-    lastEntry_ = readFileEntry(path, order_.selectedFile(), lastHeaderLine_);
+    const std::string& fileName = order_.selectedFile();
+    lastEntry_ = fileEntryOf(readHead_(path, fileName), fileName, lastHeaderLine_);
     lastTitle_ = lastEntry_.title;
 }
 
@@ -103,7 +104,7 @@ void Catalogue::FinallyCreateDIR() {
 }
 
 ParsedHeader Catalogue::readHeader(const std::string& path, const std::string& fileName) {
-    ParsedHeader header = quillmere::readHeader(path, fileName, lastHeaderLine_);
+    ParsedHeader header = parseFileHead(readHead_(path, fileName), fileName, lastHeaderLine_);
     lastTitle_ = header.title;
     return header;
 }

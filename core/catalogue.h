@@ -6,11 +6,16 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace quillmere {
 
 class CatalogueObserver;
+
+// Gives the head of the file at path as readFileHead does; a window reads
+// it where waiting on the file cannot freeze it.
+using HeadReader = std::function<std::string(const std::string& path, const std::string& fileName)>;
 
 // The working state behind the main window: the chosen folder and its
 // listing, the order of preference, the fields last read, and the
@@ -21,6 +26,7 @@ public:
     explicit Catalogue(std::string folderPath);
 
     void setObserver(CatalogueObserver* observer);
+    void setHeadReader(HeadReader reader) { readHead_ = std::move(reader); }
 
     const std::string& folderPath() const { return folderPath_; }
     // Lists path and, only when that succeeds, makes it the folder.
@@ -70,6 +76,7 @@ private:
     FileEntry lastEntry_;
     std::string directoryText_;
     CatalogueObserver* observer_ = nullptr;
+    HeadReader readHead_ = readFileHead;
 };
 
 }  // namespace quillmere

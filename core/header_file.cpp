@@ -14,8 +14,8 @@ std::string readFileHead(const std::string& path, const std::string& fileName) {
     return head;
 }
 
-ParsedHeader readHeader(const std::string& path, const std::string& fileName, std::string& headerLine) {
-    headerLine = headerLineOf(readFileHead(path, fileName));
+ParsedHeader parseFileHead(const std::string& head, const std::string& fileName, std::string& headerLine) {
+    headerLine = headerLineOf(head);
     try {
         return parseHeader(headerLine);
     } catch (const HeaderError& error) {
@@ -23,10 +23,14 @@ ParsedHeader readHeader(const std::string& path, const std::string& fileName, st
     }
 }
 
-FileEntry readFileEntry(const std::string& path, const std::string& fileName, std::string& headerLine) {
-    ParsedHeader header = readHeader(path, fileName, headerLine);
+FileEntry fileEntryOf(const std::string& head, const std::string& fileName, std::string& headerLine) {
+    ParsedHeader header = parseFileHead(head, fileName, headerLine);
     std::string bytes = buildEntry(header.typeLetter, fileName, header.title);
     return {std::move(header.typeLetter), std::move(header.title), std::move(bytes)};
+}
+
+FileEntry readFileEntry(const std::string& path, const std::string& fileName, std::string& headerLine) {
+    return fileEntryOf(readFileHead(path, fileName), fileName, headerLine);
 }
 
 }  // namespace quillmere

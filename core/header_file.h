@@ -12,10 +12,10 @@ namespace quillmere {
 // regular file or is empty.
 std::string readFileHead(const std::string& path, const std::string& fileName);
 
-// Reads and parses the header of the file at path. headerLine receives the
-// header line before the parse, so it holds it even when the parse fails.
-// Throws CatalogueError naming fileName.
-ParsedHeader readHeader(const std::string& path, const std::string& fileName, std::string& headerLine);
+// Parses the head of fileName's file, as readFileHead gives it. headerLine
+// receives the header line before the parse, so it holds it even when the
+// parse fails. Throws CatalogueError naming fileName.
+ParsedHeader parseFileHead(const std::string& head, const std::string& fileName, std::string& headerLine);
 
 // What one file of a folder gives its directory.
 struct FileEntry {
@@ -24,8 +24,11 @@ struct FileEntry {
     std::string bytes;  // the directory entry, under the file name given
 };
 
-// Reads the header of the file at path, as readHeader does, and builds its
-// directory entry under fileName.
+// Parses head as parseFileHead does and builds its directory entry under
+// fileName.
+FileEntry fileEntryOf(const std::string& head, const std::string& fileName, std::string& headerLine);
+
+// The entry of the file at path, read by readFileHead.
 FileEntry readFileEntry(const std::string& path, const std::string& fileName, std::string& headerLine);
 
 }  // namespace quillmere

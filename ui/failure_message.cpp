@@ -1,7 +1,7 @@
 #include "ui/failure_message.h"
 
 #include "core/catalogue_error.h"
-#include "ui/local_text.h"
+#include "ui/shown_text.h"
 
 #include <QCoreApplication>
 #include <QMessageBox>
@@ -10,7 +10,7 @@ namespace quillmere {
 
 void showFailure(QWidget* parent, const CatalogueError& error) {
     QMessageBox::critical(parent, QCoreApplication::translate("quillmere::Form1", "Quillmere"),
-                          fromLocal(error.what()));
+                          shownText(error.what()));
 }
 
 }  // namespace quillmere

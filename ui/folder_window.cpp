@@ -8,6 +8,7 @@
 #include "ui/folder_tree.h"
 #include "ui/layout_font.h"
 #include "ui/local_text.h"
+#include "ui/shown_text.h"
 #include "ui/twips.h"
 
 #include <QCloseEvent>
@@ -101,7 +102,8 @@ void Dialog::openDriveFolder(const QString& drive) {
     try {
         controls_.Dir1->setPath(currentFolderOn(drive));
     } catch (const CatalogueError&) {
-        QMessageBox::critical(this, windowTitle(), tr("The drive %1 cannot be read.").arg(drive));
+        QMessageBox::critical(this, windowTitle(),
+                              tr("The drive %1 cannot be read.").arg(shownText(toFileName(drive))));
     }
 }
 

@@ -2,7 +2,7 @@
 
 #include "core/catalogue_observer.h"
 #include "core/preference_order.h"
-#include "ui/local_text.h"
+#include "ui/shown_text.h"
 
 #include <QItemSelectionModel>
 #include <QListView>
@@ -12,8 +12,8 @@ ListMirror::ListMirror(PreferenceOrder& order, QListView& files, QListView& titl
     : order_(order),
       files_(files),
       titles_(titles),
-      filesModel_(order.files(), fromFileName),
-      titlesModel_(order.titles(), fromLocal) {
+      filesModel_(order.files(), shownText),
+      titlesModel_(order.titles(), shownText) {
     files_.setModel(&filesModel_);
     titles_.setModel(&titlesModel_);
     connect(files_.selectionModel(), &QItemSelectionModel::selectionChanged, this,

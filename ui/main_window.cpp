@@ -12,6 +12,7 @@
 #include "ui/folder_window.h"
 #include "ui/layout_font.h"
 #include "ui/local_text.h"
+#include "ui/shown_text.h"
 #include "ui/twips.h"
 
 #include <QCloseEvent>
@@ -33,8 +34,9 @@ constexpr qint64 kBuildPaintIntervalMs = 33;
 }  // namespace
 
 Form1::Form1(const std::optional<std::string>& folder)
-    : catalogue_(defaultFolder()),
+    : catalogue_(folder.value_or(defaultFolder())),
       controls_(createForm1Controls(*this, catalogue_)),
+      reader_(*controls_.Command4, [this] { progressDisplay_.paint(); }),
       lists_(catalogue_.order(), *controls_.List2, *controls_.List1),
       progressDisplay_(*controls_.status, *controls_.Shape1, *controls_.progress, *controls_.Label3) {
     setObjectName(QLatin1String(form1_names::Form1));
@@ -42,6 +44,9 @@ Form1::Form1(const std::optional<std::string>& folder)
     useLayoutFont(*this);
     resize(pixelsFromTwips(4575), pixelsFromTwips(5175));
     catalogue_.setObserver(this);
+    catalogue_.setHeadReader([this](const std::string& path, const std::string& fileName) {
+        return reader_.read(path, fileName);
+    });
     describeForm1Controls(controls_);
 
     connect(controls_.Label1, &CounterLabel::captionChanged, this, &Form1::Label1_Change);
@@ -57,7 +62,7 @@ Form1::Form1(const std::optional<std::string>& folder)
     connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Down), this), &QShortcut::activated, this,
             &Form1::Command5_Click);
 
-    Form_Load(folder);
+    Form_Load();
 }
 
 FolderWindowMode Form1::erm() const {
@@ -115,33 +120,27 @@ void Form1::closeEvent(QCloseEvent* event) {
     ExitProgram();
 }
 
-void Form1::Form_Load(const std::optional<std::string>& folder) {
-    if (!(folder && loadFolder(*folder))) {
-        loadFolder(catalogue_.folderPath());
-    }
-}
-
-// Shows and binds the start folder; one that cannot be listed is named in
-// a message and the lists stay empty.
-bool Form1::loadFolder(const std::string& folder) {
-    controls_.Text2->setText(fromFileName(folder));
+// A start folder that cannot be listed stays the folder, shown and named in
+// the message, with empty lists: "Create DIR" then writes nowhere else.
+void Form1::Form_Load() {
+    controls_.Text2->setText(fromFileName(catalogue_.folderPath()));
     try {
-        controls_.File1->bind(folder);
+        controls_.File1->bind(catalogue_.folderPath());
     } catch (const CatalogueError& error) {
         showFailure(this, error);
-        return false;
+        return;
     }
     controls_.Label1->increment();
-    return true;
 }
 
 void Form1::Label1_Change() {
     catalogue_.RefreshLists();
 }
 
-// The directory build. It runs to its end without returning to the event
-// loop, so its progress is painted from inside it, and the directory text
-// reaches textt once, at the end, also when the build stops part way.
+// The directory build. It returns to the event loop only while a file is
+// slow to answer, so its progress is painted from inside it, and the
+// directory text reaches textt once, at the end, also when the build stops
+// part way.
 void Form1::Command3_Click() {
     building_ = true;
     lists_.hold();
@@ -150,6 +149,8 @@ void Form1::Command3_Click() {
     std::optional<CatalogueError> failure;
     try {
         catalogue_.createDirectory();
+    } catch (const ReadAbandoned&) {
+        return;
     } catch (const CatalogueError& error) {
         failure = error;
     }
@@ -165,6 +166,8 @@ void Form1::Command3_Click() {
 void Form1::Command6_Click() {
     try {
         catalogue_.GetNames();
+    } catch (const ReadAbandoned&) {
+        return;
     } catch (const CatalogueError& error) {
         showFailure(this, error);
     }
@@ -208,7 +211,7 @@ void Form1::titleListShownChanged(bool shown) {
 }
 
 void Form1::statusChanged(const std::string& status) {
-    progressDisplay_.setStatus(fromLocal(status));
+    progressDisplay_.setStatus(shownText(status));
     paintBuildIfDue();
 }
 

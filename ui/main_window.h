@@ -2,6 +2,7 @@
 
 #include "core/catalogue.h"
 #include "core/catalogue_observer.h"
+#include "ui/answering_reader.h"
 #include "ui/folder_window_host.h"
 #include "ui/list_mirror.h"
 #include "ui/main_window_controls.h"
@@ -22,8 +23,7 @@ class Form1 : public QWidget, public FolderWindowHost, private CatalogueObserver
     Q_OBJECT
 
 public:
-    // Starts on folder when one is given and can be listed; otherwise, after
-    // saying why, on the start folder.
+    // Starts on folder when one is given, otherwise on the start folder.
     explicit Form1(const std::optional<std::string>& folder = std::nullopt);
 
     FolderWindowMode erm() const override;
@@ -46,8 +46,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void Form_Load(const std::optional<std::string>& folder);
-    bool loadFolder(const std::string& folder);
+    void Form_Load();
     void Label1_Change();
     void Command3_Click();
     void Command6_Click();
@@ -65,6 +64,7 @@ private:
 
     Catalogue catalogue_;
     Form1Controls controls_;
+    AnsweringReader reader_;
     ListMirror lists_;
     ProgressDisplay progressDisplay_;
     Dialog* dialog_ = nullptr;

@@ -1,14 +1,19 @@
 // The two windows driven as a user drives them, over a working folder.
 
+#include "core/read_calls.h"
 #include "tests/support/window_driver.h"
 #include "ui/folder_window.h"
 #include "ui/local_text.h"
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 #include <tuple>
 
+#include <fcntl.h>
 #include <grp.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -104,6 +109,15 @@ QStringList tabStops(QWidget* window, qsizetype count) {
     return seen;
 }
 
+// Reads of B.000 wait, as on a mount that does not answer, until released.
+std::atomic<bool> released = false;
+ssize_t stallingRead(int fd, void* bytes, size_t size) {
+    while (!released && QFileInfo(u"/proc/self/fd/%1"_s.arg(fd)).symLinkTarget().endsWith(u"/B.000"_s)) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return ::read(fd, bytes, size);
+}
+
 void key(Qt::Key pressed, Qt::KeyboardModifiers modifiers = {}) {
     QTest::keyClick(QApplication::focusWidget(), pressed, modifiers);
 }
@@ -122,17 +136,23 @@ private slots:
         }
     }
 
-    // A start folder that cannot be listed is named, and the root folder shown.
-    // OK in a folder window that "Change" did not open applies nothing.
+    // A start folder that cannot be listed is named and stays shown, its
+    // lists empty; "Create DIR" writes into it or nowhere. OK in a folder
+    // window that "Change" did not open applies nothing.
     void startsOnAFolderThatCannotBeListed() {
         Ui ui(u"Missing"_s);
-        QCOMPARE(ui.texts, QStringList{u"Cannot list the folder \"%1\": no such file or directory."_s.arg(
-                               ui.path(u"Missing"_s))});
+        ui.click(f::Command3);
+        const QString missing = ui.path(u"Missing"_s);
+        QCOMPARE(ui.texts,
+                 (QStringList{
+                     u"Cannot list the folder \"%1\": no such file or directory."_s.arg(missing),
+                     u"Cannot write \"HP39DIR.000\" in \"%1\": no such file or directory."_s.arg(missing)}));
+        QCOMPARE(ui.rows(f::List2), QStringList());
         quillmere::Dialog dialog(ui.window(), ui.window());
         dialog.show();
         dialog.findChild<QLineEdit*>(d::Text1)->setText(ui.path(u"Empty"_s));
         dialog.findChild<QPushButton*>(d::OKButton)->click();
-        QCOMPARE(ui.text(f::Text2), QDir::toNativeSeparators(QDir::rootPath()));
+        QCOMPARE(ui.text(f::Text2), missing);
     }
 
     // Tab skips textt, out of view; Enter and Space reach every action. A
@@ -280,6 +300,45 @@ private slots:
         }
     }
 
+    // Names and titles that would lie are shown escaped in the lists and the
+    // messages, while the directory keeps their bytes.
+    void showsNamesThatCannotLie() {
+        const std::pair<std::string, std::string> files[] = {
+            {"aplet\u202Eoo0.txt", "HP39AscA 14 Game\u202Eexe.txt"},
+            {"Bad\xff", "HP39AscA 3 Bee"},
+            {"Bad\xfe", "HP39AscA 4 Bee\xff"},
+            {"\u00e9", "HP39AscA 3 e\u0301"},
+            {"e\u0301", "HP39AscA 2 \u00e9"},
+            {"Z\u200b\u2066", "HP39AscA 5 Z\u0085\u061c"},
+            {"N\nAll 3 files were read.", "HP39AscA 3 Nut"}};
+        Ui ui(u""_s);
+        const std::filesystem::path folder = ui.folder.path().toStdString();
+        for (const auto& [name, header] : files) {
+            std::filesystem::remove(folder / "A.000");
+            std::ofstream(folder / name) << header;
+        }
+        ui.chooseFolder(ui.path());
+        ui.click(f::Command6);
+        QStringList shown;
+        for (int row = 0; row < ui.rows(f::List2).size(); ++row) {
+            shown.append(ui.rows(f::List2)[row] + u" | "_s + ui.rows(f::List1)[row]);
+        }
+        shown.sort();
+        QCOMPARE(shown, (QStringList{u"B.000 | Bee"_s, u"Bad\\xFE | Bee\\xFF"_s, u"Bad\\xFF | Bee"_s,
+                                     u"C.000 | Cat"_s, u"N\\x0AAll 3 files were read. | Nut"_s,
+                                     u"Z\\u200B\\u2066 | Z\\u0085\\u061C"_s,
+                                     u"aplet\\u202Eoo0.txt | Game\\u202Eexe.txt"_s, u"e\\u0301 | \u00e9"_s,
+                                     u"\u00e9 | e\\u0301"_s}));
+        ui.click(f::Command3);
+        QVERIFY(
+            ui.built().contains("A 15 aplet\xE2\x80\xAEoo0.txt14 Game\xE2\x80\xAE"
+                                "exe.txt"));
+        std::ofstream(folder / "N\nAll 3 files were read.", std::ios::trunc);
+        ui.click(f::Command3);
+        QCOMPARE(ui.texts, QStringList{u"Cannot read the header line of \"N\\x0AAll 3 files were read.\": "
+                                       u"the file is empty."_s});
+    }
+
     // Both windows as laid out, in twips. The main window's buttons work
     // while the folder window is open, which stays: a move asks for a row; a
     // build of a file gone since it was listed stops there, last row first,
@@ -304,6 +363,38 @@ private slots:
                  (QStringList{"Adding B.000", "33.3333333333333%"}));
         QCOMPARE(ui.selectedRow(f::List2), 1);
         QCOMPARE(ui.folderWindow(), dialog);
+    }
+
+    // Another program's lock on the folder, or a file that does not answer,
+    // freezes nothing: the user is told, naming the file, and the earlier
+    // directory stands; the build's progress goes on showing, and "Exit"
+    // ends a wait at once. Last, since no event loop runs after "Exit".
+    void answersWhileOthersDoNot() {
+        Ui ui(u""_s);
+        const int folder = ::open(QFile::encodeName(ui.path()), O_RDONLY | O_DIRECTORY);
+        QCOMPARE(::flock(folder, LOCK_EX), 0);
+        ui.click(f::Command3);
+        ::close(folder);
+        quillmere::readCalls.read = stallingRead;
+        QStringList shown;
+        QTimer seen;
+        QObject::connect(&seen, &QTimer::timeout, [&] {
+            shown << ui.text(f::status) + ui.text(f::Label3);
+            QTest::mouseClick(ui.get(f::Command3), Qt::LeftButton);  // refused while the build waits
+        });
+        seen.start(100);
+        ui.click(f::Command3);
+        const QStringList silent{
+            u"Cannot write \"HP39DIR.000\" in \"%1\": another program is writing the directory of this folder."_s
+                .arg(ui.path()),
+            u"Cannot read the header line of \"B.000\": it does not answer."_s};
+        QCOMPARE(ui.texts, silent);
+        QCOMPARE(ui.built(), kEarlier);
+        QVERIFY(shown.contains(u"Adding B.00033.3333333333333%"_s));
+        QTimer::singleShot(0, [&] { ui.click(f::Command4); });
+        ui.click(f::Command6);
+        QCOMPARE(ui.texts, silent);  // no second file that does not answer
+        released = true;
     }
 };
 
