@@ -96,7 +96,7 @@ void Form1::ExitProgram() {
 void Form1::takeFolder(const QString& path, const std::string& fileName) {
     controls_.File1->bind(fileName);
     controls_.Text2->setText(path);
-    controls_.Label4->setText(tr("There are %1 files in this folder").arg(controls_.File1->rowCount()));
+    showFileCount();
     controls_.Label1->increment();
 }
 
@@ -131,8 +131,13 @@ bool Form1::loadFolder(const std::string& folder) {
         showFailure(this, error);
         return false;
     }
+    showFileCount();
     controls_.Label1->increment();
     return true;
+}
+
+void Form1::showFileCount() {
+    controls_.Label4->setText(tr("There are %1 files in this folder").arg(controls_.File1->rowCount()));
 }
 
 void Form1::Label1_Change() {

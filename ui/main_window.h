@@ -48,6 +48,7 @@ protected:
 private:
     void Form_Load(const std::optional<std::string>& folder);
     bool loadFolder(const std::string& folder);
+    void showFileCount();
     void Label1_Change();
     void Command3_Click();
     void Command6_Click();

@@ -5,6 +5,7 @@
 #include "ui/counter_label.h"
 #include "ui/directory_text_field.h"
 #include "ui/file_box.h"
+#include "ui/list_box.h"
 #include "ui/main_window.h"
 #include "ui/placed_control.h"
 #include "ui/progress_area.h"
@@ -47,7 +48,7 @@ QPushButton* button(QWidget* parent, const char* name, const QString& caption, Q
 }
 
 QListView* listBox(QWidget* parent, const char* name) {
-    auto* control = place(new QListView(parent), name, rectFromTwips(240, 240, 2775, 2010));
+    auto* control = place(new ListBox(parent), name, rectFromTwips(240, 240, 2775, 2010));
     control->setSelectionMode(QAbstractItemView::SingleSelection);
     // Folders of a hundred thousand files stay quick to fill and scroll.
     control->setUniformItemSizes(true);

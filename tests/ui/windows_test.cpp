@@ -135,7 +135,8 @@ private slots:
         QCOMPARE(ui.text(f::Text2), QDir::toNativeSeparators(QDir::rootPath()));
     }
 
-    // Tab skips textt, out of view; Enter and Space reach every action. A
+    // Tab skips textt, out of view; Enter and Space reach every action, and
+    // Enter in the folder window's path field is OK, Escape nothing. A
     // build ends with a full bar, "100%" and "Ready", its selections shown
     // once at its end.
     void worksFromTheKeyboardAlone() {
@@ -149,16 +150,20 @@ private slots:
         key(Qt::Key_Return);
         const QStringList folder{d::OKButton, d::CancelButton, d::Dir1, d::Drive1, d::Text1, d::OKButton};
         QCOMPARE(tabStops(ui.folderWindow(), folder.size()), folder);
+        QVERIFY(!ui.get<QPushButton>(d::OKButton)->isDefault());  // drawn as the focus only
         ui.get(d::Dir1)->setFocus();
         key(Qt::Key_Down);  // highlights the first subfolder, Empty
         key(Qt::Key_Space);
         QCOMPARE(ui.text(d::Text1), ui.path(u"Empty"_s));
         key(Qt::Key_Up);
         key(Qt::Key_Return);
-        QCOMPARE(ui.text(d::Text1), ui.path());
-        ui.get(d::OKButton)->setFocus();
-        key(Qt::Key_Enter, Qt::KeypadModifier);
-        QCOMPARE(ui.text(f::Label4), u"There are 3 files in this folder"_s);
+        ui.get(d::Text1)->setFocus();
+        key(Qt::Key_Escape);  // closes nothing
+        key(Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(ui.get(d::Text1), ui.path());
+        key(Qt::Key_Return);
+        QCOMPARE((QStringList{ui.text(f::Text2), ui.text(f::Label4), ui.text(f::status)}),
+                 (QStringList{ui.path(), "There are 3 files in this folder", "Ready"}));
         const QSignalSpy selections(ui.get<QListView>(f::List2)->selectionModel(),
                                     &QItemSelectionModel::currentChanged);
         ui.get(f::Command3)->setFocus();
@@ -171,7 +176,7 @@ private slots:
     }
 
     // Ctrl+Up and Ctrl+Down move the selected row as the arrow buttons do,
-    // taking the selections of both lists along.
+    // taking the selections of both lists along, whatever was clicked since.
     void moves() {
         const std::tuple<const char*, Qt::Key, QStringList, int> moves[] = {
             {f::List2, Qt::Key_Down, {"A.000", "C.000", "B.000"}, 2},
@@ -183,6 +188,9 @@ private slots:
                 ui.click(f::Command6);
             }
             ui.clickRow(clicked, 1);
+            ui.clickRow(clicked, 1, Qt::ControlModifier);
+            auto* viewport = ui.get<QAbstractItemView>(clicked)->viewport();
+            QTest::mouseClick(viewport, Qt::LeftButton, {}, viewport->rect().bottomLeft() + QPoint(5, -5));
             QVERIFY(QTest::qWaitForWindowActive(&ui.window()));
             key(ctrlKey, Qt::ControlModifier);
             QCOMPARE(ui.rows(f::List2) + ui.rows(f::List1), rows);
@@ -223,6 +231,7 @@ private slots:
     // A directory cut short gives listing order.
     void keepsTheOrderMade() {
         Ui ui(u""_s);
+        QCOMPARE(ui.text(f::Label4), u"There are 3 files in this folder"_s);
         ui.selectRow(f::List2, 2);
         ui.click(f::Command1);
         ui.click(f::Command1);
