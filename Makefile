@@ -47,8 +47,9 @@ build: deps
 	cmake --preset $(PRESET)
 	cmake --build --preset $(PRESET)
 
+# Opens on the build's copy of docs/sample, which "Create DIR" may write into.
 run: build
-	$(BUILD_DIR)/app/quillmere
+	$(BUILD_DIR)/app/quillmere $(BUILD_DIR)/sample
 
 test: build
 	ctest --preset $(PRESET) --no-tests=error
