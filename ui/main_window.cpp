@@ -6,7 +6,6 @@
 #include "ui/arrow_button.h"
 #include "ui/control_names.h"
 #include "ui/counter_label.h"
-#include "ui/directory_text_field.h"
 #include "ui/failure_message.h"
 #include "ui/file_box.h"
 #include "ui/folder_window.h"
@@ -145,8 +144,8 @@ void Form1::Label1_Change() {
 }
 
 // The directory build. It runs to its end without returning to the event
-// loop, so its progress is painted from inside it, and the directory text
-// reaches textt once, at the end, also when the build stops part way.
+// loop, so its progress is painted from inside it, and shown where it
+// stopped before a failure is told.
 void Form1::Command3_Click() {
     building_ = true;
     lists_.hold();
@@ -161,7 +160,6 @@ void Form1::Command3_Click() {
     building_ = false;
     lists_.release();
     progressDisplay_.release();
-    controls_.textt->showDirectoryText(catalogue_.directoryText());
     if (failure) {
         showFailure(this, *failure);
     }

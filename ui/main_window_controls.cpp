@@ -3,7 +3,6 @@
 #include "ui/arrow_button.h"
 #include "ui/control_names.h"
 #include "ui/counter_label.h"
-#include "ui/directory_text_field.h"
 #include "ui/file_box.h"
 #include "ui/list_box.h"
 #include "ui/main_window.h"
@@ -111,12 +110,12 @@ void createOrderOfPreference(QWidget& window, Form1Controls& c) {
 }
 
 void createStateFields(QWidget& window, Catalogue& catalogue, Form1Controls& c) {
-    // Beyond the right edge: it comes into view only when the window is
-    // widened, showing the directory text of the last build.
-    c.textt = place(new DirectoryTextField(Form1::tr("Text3"), &window), names::textt,
-                    rectFromTwips(4800, 4560, 4095, 495));
-    // Out of view, it takes the focus only from a click, once widened into view.
-    c.textt->setFocusPolicy(Qt::ClickFocus);
+    // Hidden, so that widening the window never shows it: a directory text
+    // runs to millions of characters, which the catalogue holds and a line
+    // edit would lay out one by one.
+    c.textt =
+        place(new QLineEdit(Form1::tr("Text3"), &window), names::textt, rectFromTwips(4800, 4560, 4095, 495));
+    c.textt->hide();
 
     c.Label1 = place(new CounterLabel(&window), names::Label1, QRect());
     c.Label1->hide();

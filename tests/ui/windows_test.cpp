@@ -135,7 +135,7 @@ private slots:
         QCOMPARE(ui.text(f::Text2), QDir::toNativeSeparators(QDir::rootPath()));
     }
 
-    // Tab skips textt, out of view; Enter and Space reach every action, and
+    // Tab skips textt, hidden; Enter and Space reach every action, and
     // Enter in the folder window's path field is OK, Escape nothing. A
     // build ends with a full bar, "100%" and "Ready", its selections shown
     // once at its end.
