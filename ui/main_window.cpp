@@ -22,6 +22,8 @@
 #include <QPushButton>
 #include <QShortcut>
 
+#include <string_view>
+
 namespace quillmere {
 namespace {
 
@@ -210,8 +212,15 @@ void Form1::titleListShownChanged(bool shown) {
     lists_.showTitles(shown);
 }
 
+// The build's three statuses come from the catalogue in English and are
+// translated here, as every other text of the window is.
 void Form1::statusChanged(const std::string& status) {
-    progressDisplay_.setStatus(fromLocal(status));
+    static constexpr std::string_view adding = "Adding ";
+    if (status.compare(0, adding.size(), adding) == 0) {
+        progressDisplay_.setStatus(tr("Adding %1").arg(fromLocal(status.substr(adding.size()))));
+    } else {
+        progressDisplay_.setStatus(status == "Ready" ? tr("Ready") : tr("Creating DIR file"));
+    }
     paintBuildIfDue();
 }
 

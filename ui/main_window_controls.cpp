@@ -6,6 +6,7 @@
 #include "ui/file_box.h"
 #include "ui/list_box.h"
 #include "ui/main_window.h"
+#include "ui/percentage_label.h"
 #include "ui/placed_control.h"
 #include "ui/progress_area.h"
 #include "ui/twips.h"
@@ -69,7 +70,7 @@ void createProgressBar(Form1Controls& c) {
     c.Shape1 = place(new QFrame(area), names::Shape1, bar);
     c.Shape1->setFrameStyle(QFrame::Box | QFrame::Plain);
 
-    c.Label3 = place(new QLabel(Form1::tr("0%"), area), names::Label3, bar);
+    c.Label3 = place(new PercentageLabel(Form1::tr("0%"), *c.progress, area), names::Label3, bar);
     c.Label3->setAlignment(Qt::AlignCenter);
 }
 
@@ -82,6 +83,8 @@ void createOptions(QWidget& window, Form1Controls& c) {
     // The folder changes only through the folder window, so a build can
     // never write into a folder that the list does not show.
     c.Text2->setReadOnly(true);
+    // A long path is cut short in the field; its tooltip shows it whole.
+    QObject::connect(c.Text2, &QLineEdit::textChanged, c.Text2, &QWidget::setToolTip);
     c.Command2 = button(c.Frame1, names::Command2, Form1::tr("Change"), rectFromTwips(120, 720, 1215, 375));
     c.Label4 = label(c.Frame1, names::Label4, Form1::tr("There are   files in this folder"),
                      rectFromTwips(1680, 720, 2415, 255));
