@@ -157,7 +157,7 @@ private slots:
         key(Qt::Key_Return);
         ui.get(d::Text1)->setFocus();
         key(Qt::Key_Escape);  // closes nothing
-        key(Qt::Key_Return);
+        key(Qt::Key_Enter, Qt::KeypadModifier);
         QCOMPARE((QStringList{ui.text(f::Text2), ui.text(f::Label4), ui.text(f::status)}),
                  (QStringList{ui.path(), "There are 3 files in this folder", "Ready"}));
         const QSignalSpy selections(ui.get<QListView>(f::List2)->selectionModel(),
@@ -194,8 +194,8 @@ private slots:
             }
             ui.clickRow(clicked, 1);
             ui.clickRow(clicked, 1, Qt::ControlModifier);
-            auto* viewport = ui.get<QAbstractItemView>(clicked)->viewport();
-            QTest::mouseClick(viewport, Qt::LeftButton, {}, viewport->rect().bottomLeft() + QPoint(5, -5));
+            // Below the rows, in the list's 132 pixels.
+            QTest::mouseClick(ui.get<QAbstractItemView>(clicked)->viewport(), Qt::LeftButton, {}, {5, 120});
             QVERIFY(QTest::qWaitForWindowActive(&ui.window()));
             key(ctrlKey, Qt::ControlModifier);
             QCOMPARE(ui.rows(f::List2) + ui.rows(f::List1), rows);
@@ -216,7 +216,8 @@ private slots:
             const QPointer<QWidget> first = ui.folderWindow();
             ui.doubleClickFolder(u"Empty"_s);
             ui.click(f::Command2);
-            ui.get(closedBy) ? ui.click(closedBy) : void(first->close());
+            QWidget* button = ui.get(closedBy);  // Enter presses the focused button
+            button ? (button->setFocus(), QTest::keyClick(button, Qt::Key_Return)) : void(first->close());
             const bool ok = closedBy == d::OKButton;
             const QString folder = ok ? ui.path(u"Empty"_s) : ui.path();
             QCOMPARE((QStringList{ui.text(f::Text2), ui.get(f::Text2)->toolTip(), ui.text(f::status)}),
