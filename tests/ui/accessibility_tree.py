@@ -120,6 +120,8 @@ def main():
         controls = check(main_window, shown, [("list", "Titles in order of preference")])
         assert controls["Progress"].queryValue().currentValue == 0.0
         assert controls["Progress"].childCount == 0
+        counted = ("label", "There are 1 files in this folder")
+        assert counted in [described(n) for n in nodes(main_window)], "the count is blank at start"
         folder_state = controls["Folder"].getState()
         assert folder_state.contains(pyatspi.STATE_READ_ONLY) and not folder_state.contains(
             pyatspi.STATE_EDITABLE), "the folder is announced as editable"

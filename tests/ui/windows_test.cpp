@@ -235,7 +235,6 @@ private slots:
     // A directory cut short gives listing order.
     void keepsTheOrderMade() {
         Ui ui(u""_s);
-        QCOMPARE(ui.text(f::Label4), u"There are 3 files in this folder"_s);
         ui.selectRow(f::List2, 2);
         ui.click(f::Command1);
         ui.click(f::Command1);
