@@ -12,12 +12,13 @@ PREFIX ?= /usr/local
 # devices are present, and what each is.
 KERMIT_PACKAGES := ckermit socat libudev-dev
 # librsvg2-bin renders the icon; desktop-file-utils, appstream, file and
-# mandoc check the installed files in the tests; xvfb, xauth, dbus-x11,
+# mandoc check the installed files in the tests; xdg-utils asks, as a
+# desktop does, which program opens a folder; xvfb, xauth, dbus-x11,
 # at-spi2-core and python3-pyatspi let a test read the running window's
 # accessibility tree; the benchmark times start-up under xvfb, watching for
 # the first window through libxcb1-dev.
 BUILD_PACKAGES := cmake ninja-build g++ qt6-base-dev libgtest-dev librsvg2-bin \
-                  desktop-file-utils appstream file mandoc libxcb1-dev \
+                  desktop-file-utils appstream file mandoc xdg-utils libxcb1-dev \
                   xvfb xauth dbus dbus-x11 at-spi2-core python3-pyatspi $(KERMIT_PACKAGES)
 FUZZ_PACKAGES := cmake ninja-build clang libclang-rt-14-dev
 PACKAGE_PACKAGES := $(BUILD_PACKAGES) dpkg-dev lintian
@@ -48,8 +49,9 @@ build: deps
 	cmake --preset $(PRESET)
 	cmake --build --preset $(PRESET)
 
+# Opens on the build's copy of docs/sample, which "Create DIR" may write into.
 run: build
-	$(BUILD_DIR)/app/quillmere
+	$(BUILD_DIR)/app/quillmere $(BUILD_DIR)/sample
 
 test: build
 	ctest --preset $(PRESET) --no-tests=error

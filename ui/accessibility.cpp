@@ -2,7 +2,6 @@
 
 #include "ui/arrow_button.h"
 #include "ui/control_names.h"
-#include "ui/directory_text_field.h"
 #include "ui/folder_tree.h"
 #include "ui/folder_window.h"
 #include "ui/folder_window_controls.h"
@@ -75,32 +74,61 @@ public:
     }
 };
 
-class OffScreenFieldInterface : public QAccessibleWidget {
+// The main window, a plain widget, without its hidden state fields: only
+// what a sighted user can see is read out.
+class MainWindowInterface : public QAccessibleWidget {
 public:
-    explicit OffScreenFieldInterface(QWidget* field) : QAccessibleWidget(field, QAccessible::EditableText) {}
+    explicit MainWindowInterface(QWidget* window) : QAccessibleWidget(window, QAccessible::Window) {}
+
+    int childCount() const override { return static_cast<int>(shownChildren().size()); }
+    QAccessibleInterface* child(int index) const override {
+        const QWidgetList children = shownChildren();
+        return index >= 0 && index < children.size() ? QAccessible::queryAccessibleInterface(children[index])
+                                                     : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        return static_cast<int>(shownChildren().indexOf(child ? child->object() : nullptr));
+    }
+
+private:
+    QWidgetList shownChildren() const {
+        QWidgetList shown;
+        for (QWidget* child : widget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (!child->isWindow() && !child->isHidden()) {
+                shown.append(child);
+            }
+        }
+        return shown;
+    }
+};
+
+// The folder changes only through the folder window: read-only text, which
+// Qt would also call editable.
+class FolderFieldInterface : public QAccessibleWidget {
+public:
+    explicit FolderFieldInterface(QLineEdit* field) : QAccessibleWidget(field, QAccessible::EditableText) {}
 
     QAccessible::State state() const override {
         QAccessible::State state = QAccessibleWidget::state();
-        const QWidget* field = widget();
-        const QRect inWindow(field->mapTo(field->window(), QPoint(0, 0)), field->size());
-        if (!field->window()->rect().intersects(inWindow)) {
-            state.offscreen = true;
-            state.invisible = true;
-        }
+        state.readOnly = true;
         return state;
+    }
+    QString text(QAccessible::Text kind) const override {
+        return kind == QAccessible::Value ? static_cast<const QLineEdit*>(widget())->text()
+                                          : QAccessibleWidget::text(kind);
     }
 };
 
 QAccessibleInterface* interfaceFor(const QString& className, QObject* object) {
-    // A plain widget, yet the program's main window.
     if (className == QLatin1String("quillmere::Form1")) {
-        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+        return new MainWindowInterface(static_cast<QWidget*>(object));
     }
     if (className == QLatin1String("quillmere::ProgressArea")) {
         return new ProgressBarInterface(static_cast<QWidget*>(object));
     }
-    if (className == QLatin1String("quillmere::DirectoryTextField")) {
-        return new OffScreenFieldInterface(static_cast<QWidget*>(object));
+    if (className == QLatin1String("QLineEdit") &&
+        object->objectName() == QLatin1String(form1_names::Text2)) {
+        return new FolderFieldInterface(static_cast<QLineEdit*>(object));
     }
     if (className == QLatin1String("QLabel") && object->objectName() == QLatin1String(form1_names::status)) {
         return new StatusInterface(static_cast<QLabel*>(object));
@@ -129,7 +157,9 @@ void describeForm1Controls(const Form1Controls& c) {
     c.Command6->setAccessibleName(Form1::tr("Get names"));
     c.Command6->setAccessibleDescription(Form1::tr("Shows each file's title in place of its name"));
     c.progress->parentWidget()->setAccessibleName(Form1::tr("Progress"));
-    c.textt->setAccessibleName(Form1::tr("Directory text"));
+    // A label with a name of its own does not announce its text as it
+    // changes: the percentage is the progress bar's value, not a control.
+    c.Label3->setAccessibleName(Form1::tr("Progress"));
 }
 
 void describeDialogControls(const DialogControls& c) {

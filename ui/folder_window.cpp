@@ -42,6 +42,8 @@ Dialog::Dialog(QWidget& parent, FolderWindowHost& host)
     setFixedSize(clientArea.size());
 
     connect(controls_.Dir1, &FolderTree::pathChanged, controls_.Text1, &QLineEdit::setText);
+    // A path typed and entered is meant for OK.
+    connect(controls_.Text1, &QLineEdit::returnPressed, this, &Dialog::AcceptFolder);
     connect(controls_.OKButton, &QPushButton::clicked, this, &Dialog::AcceptFolder);
     connect(controls_.CancelButton, &QPushButton::clicked, this, &Dialog::CancelFolder);
     Form_Load();
@@ -77,8 +79,13 @@ void Dialog::closeEvent(QCloseEvent* event) {
 }
 
 // Escape would close a dialog; this window closes only by its buttons and
-// its frame.
+// its frame. Enter presses the focused button, as Space does, and no other.
 void Dialog::keyPressEvent(QKeyEvent* event) {
+    auto* focused = qobject_cast<QPushButton*>(focusWidget());
+    if (focused && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+        focused->click();
+        return;
+    }
     if (event->key() == Qt::Key_Escape) {
         QWidget::keyPressEvent(event);
         return;

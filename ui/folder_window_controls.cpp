@@ -19,9 +19,10 @@ namespace names = dialog_names;
 
 QPushButton* button(QWidget& window, const char* name, const QString& caption, QRect geometry) {
     auto* control = place(new QPushButton(caption, &window), name, geometry);
-    // Enter presses the focused button, as Space does; with the focus
-    // elsewhere it presses none.
-    control->setAutoDefault(true);
+    // An auto-default button would make the next one in the focus chain the
+    // window's default, so Enter in the path field would press Cancel. The
+    // window presses the focused button on Enter itself.
+    control->setAutoDefault(false);
     return control;
 }
 

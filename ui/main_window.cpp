@@ -6,7 +6,6 @@
 #include "ui/arrow_button.h"
 #include "ui/control_names.h"
 #include "ui/counter_label.h"
-#include "ui/directory_text_field.h"
 #include "ui/failure_message.h"
 #include "ui/file_box.h"
 #include "ui/folder_window.h"
@@ -23,6 +22,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QShortcut>
+
+#include <string_view>
 
 namespace quillmere {
 namespace {
@@ -101,7 +102,7 @@ void Form1::ExitProgram() {
 void Form1::takeFolder(const QString& path, const std::string& fileName) {
     controls_.File1->bind(fileName);
     controls_.Text2->setText(path);
-    controls_.Label4->setText(tr("There are %1 files in this folder").arg(controls_.File1->rowCount()));
+    showFileCount();
     controls_.Label1->increment();
 }
 
@@ -130,7 +131,12 @@ void Form1::Form_Load() {
         showFailure(this, error);
         return;
     }
+    showFileCount();
     controls_.Label1->increment();
+}
+
+void Form1::showFileCount() {
+    controls_.Label4->setText(tr("There are %1 files in this folder").arg(controls_.File1->rowCount()));
 }
 
 void Form1::Label1_Change() {
@@ -157,7 +163,6 @@ void Form1::Command3_Click() {
     building_ = false;
     lists_.release();
     progressDisplay_.release();
-    controls_.textt->showDirectoryText(catalogue_.directoryText());
     if (failure) {
         showFailure(this, *failure);
     }
@@ -210,8 +215,15 @@ void Form1::titleListShownChanged(bool shown) {
     lists_.showTitles(shown);
 }
 
+// The build's three statuses come from the catalogue in English and are
+// translated here, as every other text of the window is.
 void Form1::statusChanged(const std::string& status) {
-    progressDisplay_.setStatus(shownText(status));
+    static constexpr std::string_view adding = "Adding ";
+    if (status.compare(0, adding.size(), adding) == 0) {
+        progressDisplay_.setStatus(tr("Adding %1").arg(shownText(status.substr(adding.size()))));
+    } else {
+        progressDisplay_.setStatus(status == "Ready" ? tr("Ready") : tr("Creating DIR file"));
+    }
     paintBuildIfDue();
 }
 

@@ -47,6 +47,7 @@ protected:
 
 private:
     void Form_Load();
+    void showFileCount();
     void Label1_Change();
     void Command3_Click();
     void Command6_Click();

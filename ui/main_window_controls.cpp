@@ -3,9 +3,10 @@
 #include "ui/arrow_button.h"
 #include "ui/control_names.h"
 #include "ui/counter_label.h"
-#include "ui/directory_text_field.h"
 #include "ui/file_box.h"
+#include "ui/list_box.h"
 #include "ui/main_window.h"
+#include "ui/percentage_label.h"
 #include "ui/placed_control.h"
 #include "ui/progress_area.h"
 #include "ui/twips.h"
@@ -47,7 +48,7 @@ QPushButton* button(QWidget* parent, const char* name, const QString& caption, Q
 }
 
 QListView* listBox(QWidget* parent, const char* name) {
-    auto* control = place(new QListView(parent), name, rectFromTwips(240, 240, 2775, 2010));
+    auto* control = place(new ListBox(parent), name, rectFromTwips(240, 240, 2775, 2010));
     control->setSelectionMode(QAbstractItemView::SingleSelection);
     // Folders of a hundred thousand files stay quick to fill and scroll.
     control->setUniformItemSizes(true);
@@ -69,7 +70,7 @@ void createProgressBar(Form1Controls& c) {
     c.Shape1 = place(new QFrame(area), names::Shape1, bar);
     c.Shape1->setFrameStyle(QFrame::Box | QFrame::Plain);
 
-    c.Label3 = place(new QLabel(Form1::tr("0%"), area), names::Label3, bar);
+    c.Label3 = place(new PercentageLabel(Form1::tr("0%"), *c.progress, area), names::Label3, bar);
     c.Label3->setAlignment(Qt::AlignCenter);
 }
 
@@ -82,6 +83,8 @@ void createOptions(QWidget& window, Form1Controls& c) {
     // The folder changes only through the folder window, so a build can
     // never write into a folder that the list does not show.
     c.Text2->setReadOnly(true);
+    // A long path is cut short in the field; its tooltip shows it whole.
+    QObject::connect(c.Text2, &QLineEdit::textChanged, c.Text2, &QWidget::setToolTip);
     c.Command2 = button(c.Frame1, names::Command2, Form1::tr("Change"), rectFromTwips(120, 720, 1215, 375));
     c.Label4 = label(c.Frame1, names::Label4, Form1::tr("There are   files in this folder"),
                      rectFromTwips(1680, 720, 2415, 255));
@@ -110,12 +113,12 @@ void createOrderOfPreference(QWidget& window, Form1Controls& c) {
 }
 
 void createStateFields(QWidget& window, Catalogue& catalogue, Form1Controls& c) {
-    // Beyond the right edge: it comes into view only when the window is
-    // widened, showing the directory text of the last build.
-    c.textt = place(new DirectoryTextField(Form1::tr("Text3"), &window), names::textt,
-                    rectFromTwips(4800, 4560, 4095, 495));
-    // Out of view, it takes the focus only from a click, once widened into view.
-    c.textt->setFocusPolicy(Qt::ClickFocus);
+    // Hidden, so that widening the window never shows it: a directory text
+    // runs to millions of characters, which the catalogue holds and a line
+    // edit would lay out one by one.
+    c.textt =
+        place(new QLineEdit(Form1::tr("Text3"), &window), names::textt, rectFromTwips(4800, 4560, 4095, 495));
+    c.textt->hide();
 
     c.Label1 = place(new CounterLabel(&window), names::Label1, QRect());
     c.Label1->hide();

@@ -13,7 +13,6 @@ namespace quillmere {
 class ArrowButton;
 class Catalogue;
 class CounterLabel;
-class DirectoryTextField;
 class FileBox;
 
 // The main window's controls, placed where the window's layout puts them,
@@ -39,7 +38,7 @@ struct Form1Controls {
     ArrowButton* Command5;
     QPushButton* Command6;
 
-    DirectoryTextField* textt;
+    QLineEdit* textt;
     CounterLabel* Label1;
     FileBox* File1;
 };

@@ -41,9 +41,13 @@ void ProgressDisplay::paint() {
     status_.repaint();
 }
 
+// A build may end on the status it began with, "Ready"; its end is read
+// out all the same.
 void ProgressDisplay::release() {
     paint();
     held_ = false;
+    QAccessibleEvent statusRead(&status_, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&statusRead);
 }
 
 // Assistive technology reads the status out as it changes, and the

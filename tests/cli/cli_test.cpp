@@ -105,6 +105,10 @@ TEST(CompanionRuns, EachTellsItsOutcome) {
     } cases[] = {
         {"@", "", "0|Wrote 3 entries to @/HP39DIR.000.\n|", kBuilt},
         {"@", written(kKept), "0|Wrote 3 entries to @/HP39DIR.000.\n|", kKept},
+        // The folder `make run` opens.
+        {"@", "rm @/*; cp " QUILLMERE_SAMPLE "/* @;", "0|Wrote 6 entries to @/HP39DIR.000.\n|",
+         "HP39AscAB 12 TRISOLVE.00015 Triangle SolverA 11 QUADRAT.0009 QuadraticA 9 PARAM.00013 Parametric "
+         "2DB 12 MORTGAGE.0008 MortgageB 12 LOANTABL.00010 Loan TableC 12 EXAMNOTE.0003 Exa"},
         {"--listing-order @", written(kKept), "0|Wrote 3 entries to @/HP39DIR.000.\n|", kBuilt},
         {"--dry-run @", written(odd),
          "0|B\tLOANTABL.000\tLoan Table\nA\tHELLO.000\tHello\nC\tNOTE.000\tRem\n|", odd},

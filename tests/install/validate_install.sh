@@ -16,7 +16,6 @@ id=io.github.quillmere.Quillmere
 entry="$share/applications/$id.desktop"
 desktop-file-validate "$entry"
 grep -qx 'Exec=quillmere %f' "$entry"
-grep -qx 'MimeType=inode/directory;' "$entry"
 grep -qx 'StartupWMClass=Quillmere' "$entry"
 appstreamcli validate --no-net "$share/metainfo/$id.metainfo.xml"
 grep -q "<release version=\"$version\"" "$share/metainfo/$id.metainfo.xml"

@@ -49,9 +49,9 @@ public:
     // QAbstractButton::click, without the test library's event round trips
     // that would weigh on the benchmark's figures.
     void click(const char* button) const { get<QAbstractButton>(button)->click(); }
-    void clickRow(const char* list, int row) const {
+    void clickRow(const char* list, int row, Qt::KeyboardModifiers modifiers = {}) const {
         auto* view = get<QAbstractItemView>(list);
-        QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, modifiers,
                           view->visualRect(view->model()->index(row, 0)).center());
     }
     // As the arrow keys select, also a row scrolled out of view.

@@ -1,9 +1,11 @@
 """Starts the real program on a folder and reads its accessibility tree
-over AT-SPI, as a screen reader would: every visible control is named and
-has its role, the progress display is one progress bar with a value, the
-status is a status bar, the folder window is a dialog, and the off-screen
-directory field is not shown. Run under a session bus (dbus-run-session);
-it starts its own X server."""
+over AT-SPI, as a screen reader would, at start, after Get Names and after
+a build: every visible control is named and has its role, nothing hidden
+is in the tree, the folder is read-only text, the progress display is one
+progress bar with a value, the status is a status bar whose every change,
+the end of a build included, is announced, and the folder window is a
+dialog. Run under a session bus (dbus-run-session); it starts its own X
+server."""
 
 import os
 import subprocess
@@ -59,10 +61,14 @@ def window(app, role):
     return None
 
 
-def check(window_node, expected):
+def check(window_node, expected, hidden=None):
     """Every control shown in the window has a name, and the expected
-    (role, name) pairs are all among them."""
-    shown = [n for n in nodes(window_node) if n is not window_node and showing(n)]
+    (role, name) pairs are all among them; when hidden is given, it lists
+    every (role, name) in the tree that is not shown."""
+    everything = [n for n in nodes(window_node) if n is not window_node]
+    unseen = [described(n) for n in everything if not showing(n)]
+    assert hidden is None or unseen == hidden, f"in the tree but not shown: {unseen}"
+    shown = [n for n in everything if showing(n)]
     controls = [n for n in shown if n.getRoleName() not in ("filler", "panel", "label", "list item",
                                                              "table cell", "tree item", "scroll bar")]
     seen = [described(n) for n in controls]
@@ -107,15 +113,32 @@ def main():
         app = poll("the program on the bus", lambda: next(
             (a for a in pyatspi.Registry.getDesktop(0) if a is not None and a.name == "Quillmere"), None))
         main_window = poll("the main window", lambda: window(app, "frame"))
-        controls = check(main_window, [
-            ("text", "Folder"), ("push button", "Change folder"), ("push button", "Create directory"),
-            ("push button", "Exit"), ("push button", "Move up"), ("push button", "Move down"),
-            ("list", "Files in order of preference"), ("push button", "Get names"),
-            ("progress bar", "Progress"), ("status bar", "Ready")])
+        shown = [("text", "Folder"), ("push button", "Change folder"), ("push button", "Create directory"),
+                 ("push button", "Exit"), ("push button", "Move up"), ("push button", "Move down"),
+                 ("list", "Files in order of preference"), ("push button", "Get names"),
+                 ("progress bar", "Progress"), ("status bar", "Ready")]
+        controls = check(main_window, shown, [("list", "Titles in order of preference")])
         assert controls["Progress"].queryValue().currentValue == 0.0
         assert controls["Progress"].childCount == 0
-        hidden = [described(n) for n in nodes(main_window) if n.name == "Directory text" and showing(n)]
-        assert not hidden, f"the off-screen directory field is shown: {hidden}"
+        counted = ("label", "There are 1 files in this folder")
+        assert counted in [described(n) for n in nodes(main_window)], "the count is blank at start"
+        folder_state = controls["Folder"].getState()
+        assert folder_state.contains(pyatspi.STATE_READ_ONLY) and not folder_state.contains(
+            pyatspi.STATE_EDITABLE), "the folder is announced as editable"
+
+        press(controls["Get names"])
+        poll("the titles shown", lambda: any(
+            described(n) == ("list item", "Ant") and showing(n) for n in nodes(main_window)))
+        check(main_window, shown + [("list", "Titles in order of preference")], [])
+        announced = []
+        pyatspi.Registry.registerEventListener(
+            lambda event: announced.append(described(event.source)),
+            "object:property-change:accessible-name")
+        press(controls["Create directory"])
+        poll("the end of the build announced", lambda: ("status bar", "Ready") in announced)
+        assert all(role in ("status bar", "progress bar") for role, _ in announced), announced
+        controls = check(main_window, shown, [])
+        assert controls["Progress"].queryValue().currentValue == 100.0
 
         press(controls["Change folder"])
         dialog = poll("the folder window", lambda: window(app, "dialog"))

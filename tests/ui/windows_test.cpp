@@ -19,7 +19,6 @@
 using namespace Qt::StringLiterals;
 namespace f = quillmere::form1_names;
 namespace d = quillmere::dialog_names;
-using quillmere::FolderWindowMode;
 
 namespace {
 
@@ -155,7 +154,8 @@ private slots:
         QCOMPARE(ui.text(f::Text2), missing);
     }
 
-    // Tab skips textt, out of view; Enter and Space reach every action. A
+    // Tab skips textt, hidden; Enter and Space reach every action, and
+    // Enter in the folder window's path field is OK, Escape nothing. A
     // build ends with a full bar, "100%" and "Ready", its selections shown
     // once at its end.
     void worksFromTheKeyboardAlone() {
@@ -175,10 +175,10 @@ private slots:
         QCOMPARE(ui.text(d::Text1), ui.path(u"Empty"_s));
         key(Qt::Key_Up);
         key(Qt::Key_Return);
-        QCOMPARE(ui.text(d::Text1), ui.path());
-        ui.get(d::OKButton)->setFocus();
-        key(Qt::Key_Enter, Qt::KeypadModifier);
-        QCOMPARE(ui.text(f::Label4), u"There are 3 files in this folder"_s);
+        QTest::keyClick(ui.get(d::Text1), Qt::Key_Escape);  // closes nothing
+        QTest::keyClick(ui.get(d::Text1), Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE((QStringList{ui.text(f::Text2), ui.text(f::Label4), ui.text(f::status)}),
+                 (QStringList{ui.path(), "There are 3 files in this folder", "Ready"}));
         const QSignalSpy selections(ui.get<QListView>(f::List2)->selectionModel(),
                                     &QItemSelectionModel::currentChanged);
         ui.get(f::Command3)->setFocus();
@@ -191,7 +191,7 @@ private slots:
     }
 
     // Ctrl+Up and Ctrl+Down move the selected row as the arrow buttons do,
-    // taking the selections of both lists along.
+    // taking the selections of both lists along, whatever was clicked since.
     void moves() {
         const std::tuple<const char*, Qt::Key, QStringList, int> moves[] = {
             {f::List2, Qt::Key_Down, {"A.000", "C.000", "B.000"}, 2},
@@ -203,6 +203,9 @@ private slots:
                 ui.click(f::Command6);
             }
             ui.clickRow(clicked, 1);
+            ui.clickRow(clicked, 1, Qt::ControlModifier);
+            // Below the rows, in the list's 132 pixels.
+            QTest::mouseClick(ui.get<QAbstractItemView>(clicked)->viewport(), Qt::LeftButton, {}, {5, 120});
             QVERIFY(QTest::qWaitForWindowActive(&ui.window()));
             key(ctrlKey, Qt::ControlModifier);
             QCOMPARE(ui.rows(f::List2) + ui.rows(f::List1), rows);
@@ -223,13 +226,12 @@ private slots:
             const QPointer<QWidget> first = ui.folderWindow();
             ui.doubleClickFolder(u"Empty"_s);
             ui.click(f::Command2);
-            ui.get(closedBy) ? ui.click(closedBy) : void(first->close());
+            QWidget* button = ui.get(closedBy);  // Enter presses the focused button
+            button ? (button->setFocus(), QTest::keyClick(button, Qt::Key_Return)) : void(first->close());
             const bool ok = closedBy == d::OKButton;
-            QCOMPARE(ui.window().erm(), closedBy == d::CancelButton ? FolderWindowMode::Cancelled
-                                                                    : FolderWindowMode::ChangingFolder);
             const QString folder = ok ? ui.path(u"Empty"_s) : ui.path();
-            QCOMPARE((QStringList{ui.text(f::Text2), ui.text(f::status)}),
-                     (QStringList{folder, ok ? "Ready" : "Changing folder"}));
+            QCOMPARE((QStringList{ui.text(f::Text2), ui.get(f::Text2)->toolTip(), ui.text(f::status)}),
+                     (QStringList{folder, folder, ok ? "Ready" : "Changing folder"}));
             QCOMPARE(ui.rows(f::List2), ok ? QStringList() : QStringList({"A.000", "C.000", "B.000"}));
             // Pressed before a closed window is deleted, "Change" makes one anew.
             ui.click(f::Command2);
@@ -363,6 +365,17 @@ private slots:
                  (QStringList{"Adding B.000", "33.3333333333333%"}));
         QCOMPARE(ui.selectedRow(f::List2), 1);
         QCOMPARE(ui.folderWindow(), dialog);
+        // In a dark palette the percentage reads dark over the cyan fill (no
+        // channel above 60: 4.5:1 at least) and light beyond it.
+        ui.window().setPalette(QPalette(Qt::white, Qt::black));
+        const QImage bar = ui.get(f::Label3)->parentWidget()->grab().toImage();
+        int readable[2] = {0, 0};  // beyond the fill, over it; within the outline
+        for (int i = 0, inner = bar.width() - 4, fill = ui.get(f::progress)->width();
+             i < inner * (bar.height() - 4); ++i) {
+            const int x = 2 + i % inner, value = bar.pixelColor(x, 2 + i / inner).value();
+            readable[x < fill] += x < fill ? value <= 60 : value >= 200;
+        }
+        QVERIFY(readable[0] > 0 && readable[1] > 0);
     }
 
     // Another program's lock on the folder, or a file that does not answer,
