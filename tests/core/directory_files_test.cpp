@@ -172,10 +172,10 @@ std::string bothFiles(const TempFolder& folder) {
 // the kept two) either fails the write, leaving both earlier files with
 // their modes, or cannot matter ("-": a hard link is replaced by a move, a
 // kept file or a descriptor that is let go; rename's last two come only
-// without hard links). A stop signal just before or
-// after each call, with or without hard links, in a process of its own:
-// the earlier files survive and the program ends by the signal, or the new
-// ones stand and it carries on to say so. Never any litter.
+// without hard links). A stop signal just before or after each call, with
+// or without hard links, in a process of its own: the earlier files survive
+// and the program ends by the signal, or the new ones stand and it carries
+// on to say so. Never any litter.
 TEST(WriteDirectoryFiles, EachSystemCallFailingOrSignalledLeavesOneWholeVersion) {
     std::istringstream table(
         "open FFFF write FF fsync FFF close FF-- fchmod FF fchown FF flock F link -- rename FF-- unlink --");
