@@ -99,6 +99,9 @@ TEST(CompanionCheck, ReportsEachProblemWithItsEntryAndOffset) {
 TEST(CompanionRuns, EachTellsItsOutcome) {
     // Rows hello.000 (no such file), NOTE.000, GONE.000 and NOTE.000 again.
     const std::string odd = "HP39AscAC 8 NOTE.0003 RemA 8 GONE.0003 GonC 8 NOTE.0003 RemA 9 hello.0005 Hello";
+    // The serial devices present: none, then ttyUSB0, then ttyS0 too (each /dev/null).
+    const std::string none = "mkdir @/d; export QUILLMERE_SERIAL_DEVICES=@/d;",
+                      one = none + "ln -s /dev/null @/d/ttyUSB0;", two = one + "ln -s /dev/null @/d/ttyS0;";
     const struct {
         std::string arguments, setup, result;
         std::optional<std::string> directory = {};
@@ -122,21 +125,15 @@ TEST(CompanionRuns, EachTellsItsOutcome) {
          "2||quillmere-dir: --order and --listing-order cannot be combined"},
         {"--check", "", "2||quillmere-dir: no folder given"},
         {"@ @", "", "2||quillmere-dir: only one folder can be given"},
-        {"--serve @", "mkdir @/d; export QUILLMERE_SERIAL_DEVICES=@/d;",
+        {"--serve @", none,
          "1||quillmere-dir: No serial device is present: plug in the calculator's cable (a USB serial "
          "adapter "
          "shows as /dev/ttyUSB0), then try again."},
-        {"--serve @", "mkdir @/d; ln -s /dev/null @/d/ttyUSB0; export QUILLMERE_SERIAL_DEVICES=@/d;",
-         "1||quillmere-dir: Cannot serve on \"@/d/ttyUSB0\": it is not a serial device."},
-        {"--serve @",
-         "mkdir @/d; ln -s /dev/null @/d/ttyUSB0; ln -s /dev/null @/d/ttyS0; export "
-         "QUILLMERE_SERIAL_DEVICES=@/d;",
+        {"--serve @", one, "1||quillmere-dir: Cannot serve on \"@/d/ttyUSB0\": it is not a serial device."},
+        {"--serve @", two,
          "1||quillmere-dir: Several serial devices are present; name the calculator's with --serve DEVICE "
          "FOLDER:"},
-        {"--list-devices",
-         "mkdir @/d; ln -s /dev/null @/d/ttyUSB0; ln -s /dev/null @/d/ttyS0; export "
-         "QUILLMERE_SERIAL_DEVICES=@/d;",
-         "0|@/d/ttyS0\n@/d/ttyUSB0\n|"},
+        {"--list-devices", two, "0|@/d/ttyS0\n@/d/ttyUSB0\n|"},
         {"--check --serve /dev/null @", "",
          "2||quillmere-dir: --serve cannot be combined with --dry-run or --check"},
         {"@", "exec 8<@; flock 8;",
@@ -169,8 +166,7 @@ TEST(CompanionRuns, EachTellsItsOutcome) {
          "could not fetch it. Copy the file into the folder or remove the link."},
         {"--serve /dev/ptmx --speed 1234567 @", "",
          "1|Wrote 3 entries to @/HP39DIR.000.\n|quillmere-dir: The serial device \"/dev/ptmx\" does not take "
-         "the "
-         "speed 1234567: choose another with --speed.",
+         "the speed 1234567: choose another with --speed.",
          kBuilt},
     };
     for (const auto& c : cases) {
