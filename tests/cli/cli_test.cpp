@@ -127,8 +127,7 @@ TEST(CompanionRuns, EachTellsItsOutcome) {
         {"@ @", "", "2||quillmere-dir: only one folder can be given"},
         {"--serve @", none,
          "1||quillmere-dir: No serial device is present: plug in the calculator's cable (a USB serial "
-         "adapter "
-         "shows as /dev/ttyUSB0), then try again."},
+         "adapter shows as /dev/ttyUSB0), then try again."},
         {"--serve @", one, "1||quillmere-dir: Cannot serve on \"@/d/ttyUSB0\": it is not a serial device."},
         {"--serve @", two,
          "1||quillmere-dir: Several serial devices are present; name the calculator's with --serve DEVICE "
