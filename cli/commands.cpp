@@ -106,6 +106,35 @@ void withProgress(Catalogue& catalogue, std::ostream& err, bool showProgress, St
     catalogue.setObserver(nullptr);
 }
 
+// Each transfer a line as it happens: sent files on out, the rest on err.
+class ServeReport : public kermit::ServeObserver {
+public:
+    ServeReport(const std::string& folder, std::ostream& out, std::ostream& err)
+        : folder_(folder), out_(out), err_(err) {}
+    void transferred(const kermit::Transfer& transfer) override {
+        using Outcome = kermit::Transfer::Outcome;
+        if (transfer.outcome == Outcome::Sent) {
+            out_ << "Sent " << transfer.name << " (" << transfer.bytes << " bytes)" << std::endl;
+        } else if (transfer.outcome == Outcome::Missing) {
+            err_ << "quillmere-dir: Refused \"" << transfer.name << "\": it is not a file of \"" << folder_
+                 << "\"." << std::endl;
+        } else if (transfer.outcome == Outcome::Failed) {
+            err_ << "quillmere-dir: Could not send \"" << transfer.name << "\": " << transfer.reason << "."
+                 << std::endl;
+        } else {
+            err_ << "quillmere-dir: Refused a request: " << transfer.reason << "." << std::endl;
+        }
+    }
+    void ended(const std::string& failure) override { this->failure = failure; }
+
+    std::string failure;
+
+private:
+    const std::string& folder_;
+    std::ostream& out_;
+    std::ostream& err_;
+};
+
 std::string entriesText(const Catalogue& catalogue) {
     const int count = catalogue.order().fileCount();
     return std::to_string(count) + (count == 1 ? " entry" : " entries");
@@ -163,20 +192,11 @@ int serveFolder(const Options& options, std::ostream& out, std::ostream& err, bo
     }
     // The calculator may ask at once: say what was written before serving.
     out << std::flush;
-    server.serve([&](const kermit::Transfer& transfer) {
-        using Outcome = kermit::Transfer::Outcome;
-        if (transfer.outcome == Outcome::Sent) {
-            out << "Sent " << transfer.name << " (" << transfer.bytes << " bytes)" << std::endl;
-        } else if (transfer.outcome == Outcome::Missing) {
-            err << "quillmere-dir: Refused \"" << transfer.name << "\": it is not a file of \""
-                << options.folder << "\"." << std::endl;
-        } else if (transfer.outcome == Outcome::Failed) {
-            err << "quillmere-dir: Could not send \"" << transfer.name << "\": " << transfer.reason << "."
-                << std::endl;
-        } else {
-            err << "quillmere-dir: Refused a request: " << transfer.reason << "." << std::endl;
-        }
-    });
+    ServeReport report(options.folder, out, err);
+    server.serve(report);
+    if (!report.failure.empty()) {
+        throw CatalogueError(report.failure);
+    }
     return 0;
 }
 
