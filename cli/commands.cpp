@@ -12,7 +12,6 @@
 #include "kermit/kermit_server.h"
 #include "kermit/serial_devices.h"
 
-#include <optional>
 #include <set>
 #include <sstream>
 
@@ -85,15 +84,6 @@ private:
     long long lastWhole_ = -1;
     bool shown_ = false;
 };
-
-// The file's bytes, or none when it cannot be read.
-std::optional<std::string> bytesOf(const std::string& path) {
-    try {
-        return readWholeFile(path, path);
-    } catch (const CatalogueError&) {
-        return std::nullopt;
-    }
-}
 
 // Runs step on the catalogue with the percentage on the terminal when asked.
 template <typename Step>
@@ -182,8 +172,7 @@ int serveFolder(const Options& options, std::ostream& out, std::ostream& err, bo
     withProgress(catalogue, err, showProgress, [&] { catalogue.buildDirectoryText(); });
     const std::string directory = joinPath(options.folder, std::string(kDirectoryFileName));
     // A directory that already says this is served as it is, untouched.
-    if (bytesOf(directory) == catalogue.directoryText() &&
-        bytesOf(joinPath(options.folder, std::string(kCurrentFileName))) == kCurrentFileContent) {
+    if (directoryFilesSay(options.folder, catalogue.directoryText())) {
         out << std::string(kDirectoryFileName) << " already lists the " << entriesText(catalogue)
             << "; serving it as it is.\n";
     } else {
