@@ -156,6 +156,9 @@ struct Descriptor {
 };
 
 pid_t startKermit(const std::string& program, const int (&inherited)[4], int folder) {
+    // Made before the fork: a window forks from one of several threads, and
+    // the child may then allocate nothing.
+    const std::string scriptPath = "/dev/fd/" + std::to_string(kScriptFd);
     const pid_t child = ::fork();
     if (child != 0) {
         return child;
@@ -191,7 +194,6 @@ pid_t startKermit(const std::string& program, const int (&inherited)[4], int fol
     for (int i = 0; i < 4; ++i) {
         ::dup2(moved[i], kScriptFd + i);
     }
-    const std::string scriptPath = "/dev/fd/" + std::to_string(kScriptFd);
     // -Y: no initialisation file may change the settings.
     ::execl(program.c_str(), "kermit", scriptPath.c_str(), "-Y", static_cast<char*>(nullptr));
     ::_exit(127);

@@ -404,6 +404,8 @@ private slots:
         QProcess socat;
         socat.start(u"socat"_s, {u"pty,raw,echo=0,link="_s + device, u"pty,raw,echo=0,link="_s + calculator});
         QTRY_VERIFY(QFile::exists(device) && QFile::exists(calculator));
+        const QString lock =
+            "/var/lock/LCK.."_L1 + QFileInfo(QFileInfo(device).canonicalFilePath()).fileName();
         qputenv("QUILLMERE_SERIAL_DEVICES", QFile::encodeName(lines.filePath(u"devices"_s)));
         QApplication::setActiveWindow(&ui.window());
         QTest::keyClick(ui.get(f::List2), Qt::Key_K, Qt::ControlModifier);
@@ -427,16 +429,16 @@ private slots:
                               transfers->topLevelItem(1)->text(0) + transfers->topLevelItem(1)->text(1)}),
                  (QStringList{"HP39DIR.00050", "B.00014"}));
         for (const char* end : {l::stop, "the frame's close control"}) {
-            if (end == l::stop) {
-                ui.click(l::stop);
-            } else {
+            if (end != l::stop) {
                 ui.click(l::start);  // no question: the directory says the same now
                 QCOMPARE(strictGet(line, "A.000", 1), std::string("HP39AscA 3 Ant"));
-                ui.get(l::LinkWindow)->close();
             }
+            QVERIFY(QFile::exists(lock));
+            end == l::stop ? ui.click(l::stop) : void(ui.get(l::LinkWindow)->close());
             QTRY_VERIFY(ui.get<QPushButton>(l::start) == nullptr ||
                         ui.get<QPushButton>(l::start)->isEnabled());
             QCOMPARE(kermitChildren(), 0);
+            QVERIFY(!QFile::exists(lock));
         }
         ::close(line);
         QCOMPARE(ui.texts, QStringList{});
