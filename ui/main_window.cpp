@@ -115,12 +115,15 @@ void Form1::SendToCalculator() {
         link_ = new LinkWindow(
             this,
             [this] {
+                // A copy: a look must not move the window's selection, status or progress.
+                Catalogue look = catalogue_;
+                look.setObserver(nullptr);
                 try {
-                    catalogue_.buildDirectoryText();
+                    look.buildDirectoryText();
                 } catch (const CatalogueError&) {
                     return false;
                 }
-                return directoryFilesSay(catalogue_.folderPath(), catalogue_.directoryText());
+                return directoryFilesSay(look.folderPath(), look.directoryText());
             },
             [this] {
                 Command3_Click();
