@@ -215,7 +215,9 @@ bool relayLogs(int transactions, int packets, int stop, ServeObserver& observer)
         if (watched[2].revents != 0) {
             return true;
         }
-        for (int log = 0; log < 2; ++log) {
+        // Kermit logs a file's packets before its transaction: the packet
+        // log first, so that a file starts before it is done.
+        for (int log = 1; log >= 0; --log) {
             if (watched[log].revents == 0) {
                 continue;
             }
@@ -231,7 +233,13 @@ bool relayLogs(int transactions, int packets, int stop, ServeObserver& observer)
                 const std::string_view line(text.data(), end);
                 if (const std::optional<Transfer> transfer =
                         log == 0 ? parseTransaction(line) : packetLog.read(line)) {
-                    observer.transferred(*transfer);
+                    if (transfer->outcome == Transfer::Outcome::Started) {
+                        observer.started(transfer->name);
+                    } else if (transfer->outcome == Transfer::Outcome::Sending) {
+                        observer.progressed(transfer->name, transfer->bytes);
+                    } else {
+                        observer.transferred(*transfer);
+                    }
                 }
             }
         }

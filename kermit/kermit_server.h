@@ -11,6 +11,13 @@ namespace quillmere::kermit {
 class ServeObserver {
 public:
     virtual ~ServeObserver() = default;
+    // A file begins to go out.
+    virtual void started(const std::string& name) { static_cast<void>(name); }
+    // bytesSent of the file going out have gone so far.
+    virtual void progressed(const std::string& name, long long bytesSent) {
+        static_cast<void>(name);
+        static_cast<void>(bytesSent);
+    }
     // A file sent, or a request refused or failed.
     virtual void transferred(const Transfer& transfer) = 0;
     // Serving is over, once a session: failure is empty after FINISH or a

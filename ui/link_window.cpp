@@ -7,16 +7,21 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QThread>
 #include <QTimer>
 #include <QTreeWidget>
+
+#include <algorithm>
 
 namespace quillmere {
 namespace {
@@ -42,6 +47,16 @@ Control* named(Control* control, const char* name, const QString& accessibleName
 class LinkWindow::Relay : public kermit::ServeObserver {
 public:
     explicit Relay(LinkWindow* window) : window_(window) {}
+    void started(const std::string& name) override {
+        QMetaObject::invokeMethod(
+            window_, [window = window_, name = fromFileName(name)] { window->showStart(name); },
+            Qt::QueuedConnection);
+    }
+    void progressed(const std::string&, long long bytesSent) override {
+        QMetaObject::invokeMethod(
+            window_, [window = window_, bytesSent] { window->showProgress(bytesSent); },
+            Qt::QueuedConnection);
+    }
     void transferred(const kermit::Transfer& transfer) override {
         QMetaObject::invokeMethod(
             window_, [window = window_, transfer] { window->showTransfer(transfer); }, Qt::QueuedConnection);
@@ -76,7 +91,7 @@ LinkWindow::LinkWindow(QWidget* parent, std::function<bool()> directorySays,
     }
     speed_->setCurrentText(QString::number(kDefaultSpeed));
     folder_->setReadOnly(true);
-    transfers_->setHeaderLabels({tr("File"), tr("Bytes"), tr("Outcome")});
+    transfers_->setHeaderLabels({tr("File"), tr("Bytes sent"), tr("Outcome")});
     transfers_->setRootIsDecorated(false);
     transfers_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     status_->setWordWrap(true);
@@ -185,6 +200,7 @@ void LinkWindow::start() {
         return;
     }
     transfers_->clear();
+    sending_ = nullptr;
     serving_ = QThread::create([this] {
         Relay relay(this);
         server_->serve(relay);
@@ -211,25 +227,49 @@ void LinkWindow::finish() {
     server_.reset();
 }
 
+void LinkWindow::showStart(const QString& name) {
+    sending_ = new QTreeWidgetItem(transfers_, {name});
+    auto* bar = new QProgressBar;
+    bar->setAccessibleName(tr("Bytes sent of %1").arg(name));
+    bar->setFormat(tr("%v of %m"));
+    bar->setMaximum(static_cast<int>(QFileInfo(QDir(folder_->text()), name).size()));
+    bar->setValue(0);
+    transfers_->setItemWidget(sending_, 1, bar);
+    transfers_->scrollToItem(sending_);
+}
+
+void LinkWindow::showProgress(long long bytesSent) {
+    if (auto* bar = sending_ ? static_cast<QProgressBar*>(transfers_->itemWidget(sending_, 1)) : nullptr) {
+        bar->setValue(static_cast<int>(std::min<long long>(bytesSent, bar->maximum())));
+    }
+}
+
 void LinkWindow::showTransfer(const kermit::Transfer& transfer) {
     using Outcome = kermit::Transfer::Outcome;
-    QString outcome;
+    const bool ofTheFileGoingOut =
+        (transfer.outcome == Outcome::Sent || transfer.outcome == Outcome::Failed) && sending_ &&
+        sending_->text(0) == fromFileName(transfer.name);
+    QTreeWidgetItem* row =
+        ofTheFileGoingOut ? sending_ : new QTreeWidgetItem(transfers_, {fromFileName(transfer.name)});
+    sending_ = nullptr;
     switch (transfer.outcome) {
     case Outcome::Sent:
-        outcome = tr("Sent");
+        if (auto* bar = static_cast<QProgressBar*>(transfers_->itemWidget(row, 1))) {
+            bar->setMaximum(static_cast<int>(transfer.bytes));
+            bar->setValue(static_cast<int>(transfer.bytes));
+        }
+        row->setText(2, tr("Sent"));
         break;
     case Outcome::Missing:
-        outcome = tr("Refused: it is not a file of this folder");
+        row->setText(2, tr("Refused: it is not a file of this folder"));
         break;
     case Outcome::Failed:
-        outcome = tr("Not sent: %1").arg(fromLocal(transfer.reason));
+        row->setText(2, tr("Not sent: %1").arg(fromLocal(transfer.reason)));
         break;
-    case Outcome::Refused:
-        outcome = tr("Refused: %1").arg(fromLocal(transfer.reason));
+    default:
+        row->setText(2, tr("Refused: %1").arg(fromLocal(transfer.reason)));
         break;
     }
-    const QString bytes = transfer.outcome == Outcome::Sent ? QString::number(transfer.bytes) : QString();
-    auto* row = new QTreeWidgetItem(transfers_, {fromFileName(transfer.name), bytes, outcome});
     transfers_->scrollToItem(row);
 }
 

@@ -14,6 +14,7 @@ class QListWidget;
 class QPushButton;
 class QThread;
 class QTreeWidget;
+class QTreeWidgetItem;
 
 namespace quillmere {
 
@@ -42,6 +43,8 @@ private:
     void start();
     void stop();
     void finish();
+    void showStart(const QString& name);
+    void showProgress(long long bytesSent);
     void showTransfer(const kermit::Transfer& transfer);
     void showEnd(const QString& failure);
     void showServing(bool serving);
@@ -57,6 +60,8 @@ private:
     QPushButton* stop_;
     QTreeWidget* transfers_;
     QLabel* status_;
+    // The row of the file going out, with its progress bar.
+    QTreeWidgetItem* sending_ = nullptr;
     std::unique_ptr<kermit::Server> server_;
     QThread* serving_ = nullptr;
 };

@@ -425,9 +425,14 @@ private slots:
         QCOMPARE(strictGet(line, "B.000", 3), std::string("HP39AscA 3 Bee"));
         const auto* transfers = ui.get<QTreeWidget>(l::transfers);
         QTRY_COMPARE(transfers->topLevelItemCount(), 2);
-        QCOMPARE((QStringList{transfers->topLevelItem(0)->text(0) + transfers->topLevelItem(0)->text(1),
-                              transfers->topLevelItem(1)->text(0) + transfers->topLevelItem(1)->text(1)}),
-                 (QStringList{"HP39DIR.00050", "B.00014"}));
+        const auto sent = [transfers](int row) {
+            const auto* bar =
+                static_cast<QProgressBar*>(transfers->itemWidget(transfers->topLevelItem(row), 1));
+            return u"%1 %2/%3"_s.arg(transfers->topLevelItem(row)->text(0))
+                .arg(bar->value())
+                .arg(bar->maximum());
+        };
+        QCOMPARE((QStringList{sent(0), sent(1)}), (QStringList{"HP39DIR.000 50/50", "B.000 14/14"}));
         for (const char* end : {l::stop, "the frame's close control"}) {
             if (end != l::stop) {
                 ui.click(l::start);  // no question: the directory says the same now
