@@ -90,6 +90,8 @@ LinkWindow::LinkWindow(QWidget* parent, std::function<bool()> directorySays,
         speed_->addItem(QString::number(speed), speed);
     }
     speed_->setCurrentText(QString::number(kDefaultSpeed));
+    // A few devices at most: the room goes to the transfers.
+    devices_->setMaximumHeight(devices_->fontMetrics().height() * 6);
     folder_->setReadOnly(true);
     transfers_->setHeaderLabels({tr("File"), tr("Bytes sent"), tr("Outcome")});
     transfers_->setRootIsDecorated(false);
