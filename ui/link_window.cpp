@@ -138,13 +138,17 @@ LinkWindow::~LinkWindow() {
 }
 
 void LinkWindow::open(const QString& folder) {
-    if (!server_) {
-        folder_->setText(folder);
-    }
+    setFolder(folder);
     refreshDevices();
     show();
     raise();
     activateWindow();
+}
+
+void LinkWindow::setFolder(const QString& folder) {
+    if (!server_) {
+        folder_->setText(folder);
+    }
 }
 
 void LinkWindow::refreshDevices() {

@@ -32,6 +32,8 @@ public:
 
     // Shows the window, on folder unless it is serving one already.
     void open(const QString& folder);
+    // The main window's folder, served from the next Start on.
+    void setFolder(const QString& folder);
 
     // Lists the serial devices present again, keeping the one chosen.
     void refreshDevices();

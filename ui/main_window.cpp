@@ -140,6 +140,9 @@ void Form1::ExitProgram() {
 void Form1::takeFolder(const QString& path, const std::string& fileName) {
     controls_.File1->bind(fileName);
     controls_.Text2->setText(path);
+    if (link_) {
+        link_->setFolder(fromFileName(fileName));
+    }
     showFileCount();
     controls_.Label1->increment();
 }

@@ -392,9 +392,10 @@ private slots:
         QVERIFY(readable[0] > 0 && readable[1] > 0);
     }
 
-    // Ctrl+K in a list opens the link on the folder, the only device chosen. Start offers to write
-    // the stale directory first; a strict calculator then gets it and a file byte for byte, each a row
-    // with its size. Stop and closing the window end kermit and free the line for the next Start.
+    // Ctrl+K in a list opens the link on the folder, the only device chosen, and it follows the
+    // folder chosen in the main window. Start offers to write the stale directory first; a strict
+    // calculator then gets it and a file byte for byte, each a row with its progress bar full. Stop
+    // and closing the window end kermit and free the line and its lock for the next Start.
     void servesTheFolderOverTheLink() {
         Ui ui(u""_s);
         const QTemporaryDir lines;
@@ -412,6 +413,9 @@ private slots:
         QCOMPARE((QStringList{ui.text(l::folder), ui.rows(l::devices).join(u'|')}),
                  (QStringList{ui.path(), device}));
         QCOMPARE(ui.selectedRow(l::devices), 0);
+        ui.chooseFolder(ui.path(u"Empty"_s));  // the link follows the main window's folder
+        QCOMPARE(ui.text(l::folder), ui.path(u"Empty"_s));
+        ui.chooseFolder(ui.path());
         ui.timer.stop();
         QTimer::singleShot(0, [] {
             static_cast<QMessageBox*>(QApplication::activeModalWidget())->button(QMessageBox::Yes)->click();
