@@ -5,10 +5,11 @@
 namespace quillmere {
 
 const char* const kUsage =
-    "Usage: quillmere [FOLDER]\n"
+    "Usage: quillmere [--link] [FOLDER]\n"
     "Creates HP39DIR.000 for 39 Series calculators.\n"
     "\n"
     "  FOLDER     start on this folder of calculator files\n"
+    "  --link     open the calculator link too, to send the folder's files\n"
     "  --help     show this help\n"
     "  --version  show the version\n";
 
@@ -23,7 +24,9 @@ Arguments parseArguments(int argc, const char* const argv[]) {
         if (!optionsEnded && argument == "--version") {
             return {Arguments::Action::Version, {}};
         }
-        if (!optionsEnded && argument == "--") {
+        if (!optionsEnded && argument == "--link") {
+            arguments.link = true;
+        } else if (!optionsEnded && argument == "--") {
             optionsEnded = true;
         } else if ((!optionsEnded && argument.size() > 1 && argument.front() == '-') || arguments.folder) {
             return {Arguments::Action::Misuse, {}};

@@ -6,11 +6,12 @@
 namespace quillmere {
 
 // What the command line asks for: a window, on a folder when one is named,
-// or only a text printed.
+// with the calculator link open when asked, or only a text printed.
 struct Arguments {
     enum class Action { Window, Help, Version, Misuse };
     Action action = Action::Window;
     std::optional<std::string> folder;
+    bool link = false;
 };
 
 // Reads the arguments after the program's name. Needs no display, so that

@@ -46,6 +46,9 @@ int main(int argc, char* argv[]) {
 
     quillmere::Form1 form(arguments.folder);
     form.show();
+    if (arguments.link) {
+        form.SendToCalculator();
+    }
     setIconOncePainted(form);
     return QApplication::exec();
 }

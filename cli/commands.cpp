@@ -12,7 +12,6 @@
 #include "kermit/kermit_server.h"
 #include "kermit/serial_devices.h"
 
-#include <optional>
 #include <set>
 #include <sstream>
 
@@ -86,15 +85,6 @@ private:
     bool shown_ = false;
 };
 
-// The file's bytes, or none when it cannot be read.
-std::optional<std::string> bytesOf(const std::string& path) {
-    try {
-        return readWholeFile(path, path);
-    } catch (const CatalogueError&) {
-        return std::nullopt;
-    }
-}
-
 // Runs step on the catalogue with the percentage on the terminal when asked.
 template <typename Step>
 void withProgress(Catalogue& catalogue, std::ostream& err, bool showProgress, Step step) {
@@ -105,6 +95,35 @@ void withProgress(Catalogue& catalogue, std::ostream& err, bool showProgress, St
     step();
     catalogue.setObserver(nullptr);
 }
+
+// Each transfer a line as it happens: sent files on out, the rest on err.
+class ServeReport : public kermit::ServeObserver {
+public:
+    ServeReport(const std::string& folder, std::ostream& out, std::ostream& err)
+        : folder_(folder), out_(out), err_(err) {}
+    void transferred(const kermit::Transfer& transfer) override {
+        using Outcome = kermit::Transfer::Outcome;
+        if (transfer.outcome == Outcome::Sent) {
+            out_ << "Sent " << transfer.name << " (" << transfer.bytes << " bytes)" << std::endl;
+        } else if (transfer.outcome == Outcome::Missing) {
+            err_ << "quillmere-dir: Refused \"" << transfer.name << "\": it is not a file of \"" << folder_
+                 << "\"." << std::endl;
+        } else if (transfer.outcome == Outcome::Failed) {
+            err_ << "quillmere-dir: Could not send \"" << transfer.name << "\": " << transfer.reason << "."
+                 << std::endl;
+        } else {
+            err_ << "quillmere-dir: Refused a request: " << transfer.reason << "." << std::endl;
+        }
+    }
+    void ended(const std::string& failure) override { this->failure = failure; }
+
+    std::string failure;
+
+private:
+    const std::string& folder_;
+    std::ostream& out_;
+    std::ostream& err_;
+};
 
 std::string entriesText(const Catalogue& catalogue) {
     const int count = catalogue.order().fileCount();
@@ -153,8 +172,7 @@ int serveFolder(const Options& options, std::ostream& out, std::ostream& err, bo
     withProgress(catalogue, err, showProgress, [&] { catalogue.buildDirectoryText(); });
     const std::string directory = joinPath(options.folder, std::string(kDirectoryFileName));
     // A directory that already says this is served as it is, untouched.
-    if (bytesOf(directory) == catalogue.directoryText() &&
-        bytesOf(joinPath(options.folder, std::string(kCurrentFileName))) == kCurrentFileContent) {
+    if (directoryFilesSay(options.folder, catalogue.directoryText())) {
         out << std::string(kDirectoryFileName) << " already lists the " << entriesText(catalogue)
             << "; serving it as it is.\n";
     } else {
@@ -163,20 +181,11 @@ int serveFolder(const Options& options, std::ostream& out, std::ostream& err, bo
     }
     // The calculator may ask at once: say what was written before serving.
     out << std::flush;
-    server.serve([&](const kermit::Transfer& transfer) {
-        using Outcome = kermit::Transfer::Outcome;
-        if (transfer.outcome == Outcome::Sent) {
-            out << "Sent " << transfer.name << " (" << transfer.bytes << " bytes)" << std::endl;
-        } else if (transfer.outcome == Outcome::Missing) {
-            err << "quillmere-dir: Refused \"" << transfer.name << "\": it is not a file of \""
-                << options.folder << "\"." << std::endl;
-        } else if (transfer.outcome == Outcome::Failed) {
-            err << "quillmere-dir: Could not send \"" << transfer.name << "\": " << transfer.reason << "."
-                << std::endl;
-        } else {
-            err << "quillmere-dir: Refused a request: " << transfer.reason << "." << std::endl;
-        }
-    });
+    ServeReport report(options.folder, out, err);
+    server.serve(report);
+    if (!report.failure.empty()) {
+        throw CatalogueError(report.failure);
+    }
     return 0;
 }
 

@@ -1,5 +1,6 @@
 #include "core/directory_files.h"
 
+#include "core/bounded_file.h"
 #include "core/catalogue_error.h"
 #include "core/folder.h"
 #include "core/folder_boundary.h"
@@ -394,6 +395,15 @@ void writeDirectoryFiles(const std::string& folder, std::string_view directoryTe
     }
     lock.unlock();
     signals.spendOurs();
+}
+
+bool directoryFilesSay(const std::string& folder, std::string_view directoryText) {
+    try {
+        return readWholeFile(joinPath(folder, std::string(kDirectoryFileName)), folder) == directoryText &&
+               readWholeFile(joinPath(folder, std::string(kCurrentFileName)), folder) == kCurrentFileContent;
+    } catch (const CatalogueError&) {
+        return false;
+    }
 }
 
 }  // namespace quillmere

@@ -21,4 +21,8 @@ inline constexpr std::string_view kCurrentFileContent = "HP39AscA A 11 HP39DIR.0
 // the folder: a link out of it is refused. Throws CatalogueError.
 void writeDirectoryFiles(const std::string& folder, std::string_view directoryText);
 
+// Whether the two files in folder already say this, byte for byte; false
+// where either cannot be read.
+bool directoryFilesSay(const std::string& folder, std::string_view directoryText);
+
 }  // namespace quillmere

@@ -156,12 +156,20 @@ struct Descriptor {
 };
 
 pid_t startKermit(const std::string& program, const int (&inherited)[4], int folder) {
+    // Made before the fork: a window forks from one of several threads, and
+    // the child may then allocate nothing.
+    const std::string scriptPath = "/dev/fd/" + std::to_string(kScriptFd);
     const pid_t child = ::fork();
     if (child != 0) {
         return child;
     }
     // A group of its own: the terminal's Ctrl-C or hangup reaches us, and we end it.
     ::setpgid(0, 0);
+    // A window holds the stop signals blocked in every thread, and the mask
+    // outlives exec: Kermit must still end on our SIGTERM.
+    sigset_t none;
+    sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
     // Before the descriptors move: the folder's may sit on one of their numbers.
     if (::fchdir(folder) != 0) {
         ::_exit(kSetupFailed);
@@ -186,7 +194,6 @@ pid_t startKermit(const std::string& program, const int (&inherited)[4], int fol
     for (int i = 0; i < 4; ++i) {
         ::dup2(moved[i], kScriptFd + i);
     }
-    const std::string scriptPath = "/dev/fd/" + std::to_string(kScriptFd);
     // -Y: no initialisation file may change the settings.
     ::execl(program.c_str(), "kermit", scriptPath.c_str(), "-Y", static_cast<char*>(nullptr));
     ::_exit(127);
@@ -194,8 +201,7 @@ pid_t startKermit(const std::string& program, const int (&inherited)[4], int fol
 
 // Hands each complete line of both logs on until Kermit has closed them
 // (it has ended) or a stop signal arrives; true for the signal.
-bool relayLogs(int transactions, int packets, int stop,
-               const std::function<void(const Transfer&)>& onTransfer) {
+bool relayLogs(int transactions, int packets, int stop, ServeObserver& observer) {
     PacketLog packetLog;
     std::string pending[2];
     pollfd watched[3] = {{transactions, POLLIN, 0}, {packets, POLLIN, 0}, {stop, POLLIN, 0}};
@@ -209,7 +215,9 @@ bool relayLogs(int transactions, int packets, int stop,
         if (watched[2].revents != 0) {
             return true;
         }
-        for (int log = 0; log < 2; ++log) {
+        // Kermit logs a file's packets before its transaction: the packet
+        // log first, so that a file starts before it is done.
+        for (int log = 1; log >= 0; --log) {
             if (watched[log].revents == 0) {
                 continue;
             }
@@ -225,7 +233,13 @@ bool relayLogs(int transactions, int packets, int stop,
                 const std::string_view line(text.data(), end);
                 if (const std::optional<Transfer> transfer =
                         log == 0 ? parseTransaction(line) : packetLog.read(line)) {
-                    onTransfer(*transfer);
+                    if (transfer->outcome == Transfer::Outcome::Started) {
+                        observer.started(transfer->name);
+                    } else if (transfer->outcome == Transfer::Outcome::Sending) {
+                        observer.progressed(transfer->name, transfer->bytes);
+                    } else {
+                        observer.transferred(*transfer);
+                    }
                 }
             }
         }
@@ -282,7 +296,21 @@ Server::~Server() {
     ::close(line_);
 }
 
-void Server::serve(const std::function<void(const Transfer&)>& onTransfer) {
+void Server::stop() {
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t ignored = ::write(stop_[1], &byte, 1);
+}
+
+void Server::serve(ServeObserver& observer) {
+    try {
+        serveUntilEnd(observer);
+        observer.ended({});
+    } catch (const CatalogueError& error) {
+        observer.ended(error.what());
+    }
+}
+
+void Server::serveUntilEnd(ServeObserver& observer) {
     pollfd stopped{stop_[0], POLLIN, 0};
     if (::poll(&stopped, 1, 0) == 1) {
         return;
@@ -307,7 +335,7 @@ void Server::serve(const std::function<void(const Transfer&)>& onTransfer) {
     }
     transactions.close(1);
     packets.close(1);
-    if (relayLogs(transactions.ends[0], packets.ends[0], stop_[0], onTransfer)) {
+    if (relayLogs(transactions.ends[0], packets.ends[0], stop_[0], observer)) {
         stopKermit(kermit);
         return;
     }

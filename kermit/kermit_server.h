@@ -3,10 +3,27 @@
 #include "kermit/server_script.h"
 #include "kermit/transaction_log.h"
 
-#include <functional>
 #include <string>
 
 namespace quillmere::kermit {
+
+// What a session reports as it goes, for whoever shows it to the user.
+class ServeObserver {
+public:
+    virtual ~ServeObserver() = default;
+    // A file begins to go out.
+    virtual void started(const std::string& name) { static_cast<void>(name); }
+    // bytesSent of the file going out have gone so far.
+    virtual void progressed(const std::string& name, long long bytesSent) {
+        static_cast<void>(name);
+        static_cast<void>(bytesSent);
+    }
+    // A file sent, or a request refused or failed.
+    virtual void transferred(const Transfer& transfer) = 0;
+    // Serving is over, once a session: failure is empty after FINISH or a
+    // stop, otherwise says what went wrong in words the user can act on.
+    virtual void ended(const std::string& failure) = 0;
+};
 
 // C-Kermit as a server of one folder on one serial line. From construction
 // to destruction SIGINT, SIGTERM and SIGHUP end the session cleanly rather
@@ -21,13 +38,19 @@ public:
     Server(const Server&) = delete;
     Server& operator=(const Server&) = delete;
 
-    // Serves settings.folder until the client sends FINISH or a stop signal
-    // comes (at once if one came already), calling onTransfer for each file
-    // sent and each request refused. Throws CatalogueError for any other end:
-    // the line lost, kermit failing or gone.
-    void serve(const std::function<void(const Transfer&)>& onTransfer);
+    // Serves settings.folder until the client sends FINISH, a stop signal
+    // comes or stop() is called (at once if one came already), telling
+    // observer of each file sent and each request refused, then of the end:
+    // FINISH, the stop, the line lost, kermit failing or gone.
+    void serve(ServeObserver& observer);
+
+    // Ends serve() from any thread, as a stop signal does.
+    void stop();
 
 private:
+    // Throws CatalogueError for every end but FINISH and a stop.
+    void serveUntilEnd(ServeObserver& observer);
+
     ServeSettings settings_;
     std::string program_;
     int line_ = -1;

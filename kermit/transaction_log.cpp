@@ -55,28 +55,57 @@ std::optional<Transfer> PacketLog::read(std::string_view line) {
         return std::nullopt;
     }
     const std::string_view packet = line.substr(mark + 3);
+    const bool received = line[0] == 'r';
+    const char type = packet[2];
+    // A new request, and the server's Send-Init, go with block check 1.
+    if ((!received && type == 'S') ||
+        (received && std::string_view("RIGCK").find(type) != std::string_view::npos)) {
+        check_ = 1;
+    }
     // The length character counts what follows it: sequence, type, data and
-    // block check, which is one character but for the data of a file.
+    // block check.
     const std::size_t length = static_cast<unsigned char>(packet[0]) - 32U;
-    if (length < 3 || packet.size() < length + 1) {
+    if (length < 2 + check_ || packet.size() < length + 1) {
         return std::nullopt;
     }
-    const char type = packet[2];
     std::string data;
-    for (std::size_t i = 3; i < length; ++i) {
+    for (std::size_t i = 3; i < length + 1 - check_; ++i) {
         char c = packet[i];
         // The control prefix: "#" then the byte with bit 6 flipped, or "#" itself.
-        if (c == '#' && i + 1 < length) {
+        if (c == '#' && i + 1 < length + 1 - check_) {
             c = packet[++i];
             c = (c & 0x7F) >= 0x3F && (c & 0x7F) <= 0x5F ? static_cast<char>(c ^ 0x40) : c;
         }
         data += c;
     }
-    const bool received = line[0] == 'r';
-    if (!received && (type == 'F' || type == 'B')) {
-        sending_ = type == 'F' ? data : std::string();
+    // The client's answer to the Send-Init names the block check, its
+    // eighth field read raw, that Kermit then uses from the file header on.
+    if (received && type == 'Y' && lastSent_ == 'S') {
+        const char named = length > 10 ? packet[10] : '1';
+        check_ = named >= '1' && named <= '3' ? static_cast<std::size_t>(named - '0') : 1;
+    }
+    if (!received) {
+        lastSent_ = type;
     }
     Transfer transfer;
+    if (!received && (type == 'F' || type == 'B')) {
+        sending_ = type == 'F' ? data : std::string();
+        sent_ = 0;
+        lastDataSequence_ = 0;
+        if (type == 'F') {
+            transfer.outcome = Transfer::Outcome::Started;
+            transfer.name = sending_;
+            return transfer;
+        }
+    }
+    if (!received && type == 'D' && !sending_.empty() && packet[1] != lastDataSequence_) {
+        lastDataSequence_ = packet[1];
+        sent_ += static_cast<long long>(data.size());
+        transfer.outcome = Transfer::Outcome::Sending;
+        transfer.name = sending_;
+        transfer.bytes = sent_;
+        return transfer;
+    }
     transfer.reason = data;
     if (received && type == 'E' && !sending_.empty()) {
         // The client ended a send; the transaction log does not show it.

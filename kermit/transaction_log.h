@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,6 +14,9 @@ struct Transfer {
         Missing,  // a GET of a name that is no file of the folder
         Failed,   // a send that did not complete
         Refused,  // any other request, which the server does not serve
+        // Not yet an outcome: a file's header went out, or more of its data.
+        Started,
+        Sending,  // bytes: the file's bytes sent so far
     };
     Outcome outcome = Outcome::Refused;
     std::string name;  // as requested, or as sent without folders; none for Refused
@@ -28,14 +32,22 @@ std::optional<Transfer> parseTransaction(std::string_view line);
 // Reads a packet log line by line: an error packet the server sends in
 // answer to a request other than a GET (whose refusals the transaction log
 // names) is a Refused transfer with the packet's message, and one the
-// client sends in the middle of a file a Failed transfer of that file.
+// client sends in the middle of a file a Failed transfer of that file. A
+// file header sent is a Started transfer, each new data packet a Sending
+// one.
 class PacketLog {
 public:
     std::optional<Transfer> read(std::string_view line);
 
 private:
     char lastReceived_ = 0;
+    char lastSent_ = 0;
+    // The length of the block check in use.
+    std::size_t check_ = 1;
     std::string sending_;
+    long long sent_ = 0;
+    // Of the last data packet sent: one sent again adds nothing.
+    char lastDataSequence_ = 0;
 };
 
 }  // namespace quillmere::kermit

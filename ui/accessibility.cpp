@@ -62,11 +62,12 @@ public:
     }
 };
 
-// Qt names a drop-down list on Unix after its current text; this one is
-// named for what it chooses, with the drive as its value.
-class DriveListInterface : public QAccessibleWidget {
+// Qt names a drop-down list on Unix after its current text; these are
+// named for what they choose (the drive, the speed), with the choice as
+// their value.
+class ChoiceListInterface : public QAccessibleWidget {
 public:
-    explicit DriveListInterface(QComboBox* list) : QAccessibleWidget(list, QAccessible::ComboBox) {}
+    explicit ChoiceListInterface(QComboBox* list) : QAccessibleWidget(list, QAccessible::ComboBox) {}
 
     QString text(QAccessible::Text kind) const override {
         return kind == QAccessible::Value ? static_cast<const QComboBox*>(widget())->currentText()
@@ -123,6 +124,9 @@ QAccessibleInterface* interfaceFor(const QString& className, QObject* object) {
     if (className == QLatin1String("quillmere::Form1")) {
         return new MainWindowInterface(static_cast<QWidget*>(object));
     }
+    if (className == QLatin1String("quillmere::LinkWindow")) {
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+    }
     if (className == QLatin1String("quillmere::ProgressArea")) {
         return new ProgressBarInterface(static_cast<QWidget*>(object));
     }
@@ -130,12 +134,16 @@ QAccessibleInterface* interfaceFor(const QString& className, QObject* object) {
         object->objectName() == QLatin1String(form1_names::Text2)) {
         return new FolderFieldInterface(static_cast<QLineEdit*>(object));
     }
-    if (className == QLatin1String("QLabel") && object->objectName() == QLatin1String(form1_names::status)) {
+    // The link's status says how serving ended and what to do about it.
+    if (className == QLatin1String("QLabel") &&
+        (object->objectName() == QLatin1String(form1_names::status) ||
+         object->objectName() == QLatin1String(link_names::linkStatus))) {
         return new StatusInterface(static_cast<QLabel*>(object));
     }
     if (className == QLatin1String("QComboBox") &&
-        object->objectName() == QLatin1String(dialog_names::Drive1)) {
-        return new DriveListInterface(static_cast<QComboBox*>(object));
+        (object->objectName() == QLatin1String(dialog_names::Drive1) ||
+         object->objectName() == QLatin1String(link_names::speed))) {
+        return new ChoiceListInterface(static_cast<QComboBox*>(object));
     }
     return nullptr;
 }

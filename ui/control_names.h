@@ -40,4 +40,17 @@ inline constexpr char OKButton[] = "OKButton";
 inline constexpr char CancelButton[] = "CancelButton";
 }  // namespace dialog_names
 
+namespace link_names {
+inline constexpr char LinkWindow[] = "LinkWindow";
+inline constexpr char devices[] = "devices";
+inline constexpr char refresh[] = "refresh";
+inline constexpr char speed[] = "speed";
+inline constexpr char folder[] = "folder";
+inline constexpr char start[] = "start";
+inline constexpr char stop[] = "stop";
+inline constexpr char transfers[] = "transfers";
+inline constexpr char linkStatus[] = "linkStatus";
+inline constexpr char sendToCalculator[] = "sendToCalculator";
+}  // namespace link_names
+
 }  // namespace quillmere

@@ -1,6 +1,7 @@
 #include "ui/main_window.h"
 
 #include "core/catalogue_error.h"
+#include "core/directory_files.h"
 #include "core/folder.h"
 #include "ui/accessibility.h"
 #include "ui/arrow_button.h"
@@ -10,15 +11,18 @@
 #include "ui/file_box.h"
 #include "ui/folder_window.h"
 #include "ui/layout_font.h"
+#include "ui/link_window.h"
 #include "ui/local_text.h"
 #include "ui/shown_text.h"
 #include "ui/twips.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QShortcut>
@@ -62,6 +66,17 @@ Form1::Form1(const std::optional<std::string>& folder)
             &Form1::Command1_Click);
     connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Down), this), &QShortcut::activated, this,
             &Form1::Command5_Click);
+    // A menu of its own, so that no control of the window moves for it.
+    auto* send = new QAction(tr("Send to calculator…"), this);
+    send->setObjectName(QLatin1String(link_names::sendToCalculator));
+    send->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
+    send->setShortcutVisibleInContextMenu(true);
+    connect(send, &QAction::triggered, this, &Form1::SendToCalculator);
+    for (QWidget* menuHolder : {static_cast<QWidget*>(this), static_cast<QWidget*>(controls_.List2),
+                                static_cast<QWidget*>(controls_.List1)}) {
+        menuHolder->addAction(send);
+        menuHolder->setContextMenuPolicy(Qt::ActionsContextMenu);
+    }
 
     Form_Load();
 }
@@ -95,6 +110,29 @@ void Form1::ChangeFolder() {
     catalogue_.order().setTitleListShown(false);
 }
 
+void Form1::SendToCalculator() {
+    if (!link_) {
+        link_ = new LinkWindow(
+            this,
+            [this] {
+                // A copy: a look must not move the window's selection, status or progress.
+                Catalogue look = catalogue_;
+                look.setObserver(nullptr);
+                try {
+                    look.buildDirectoryText();
+                } catch (const CatalogueError&) {
+                    return false;
+                }
+                return directoryFilesSay(look.folderPath(), look.directoryText());
+            },
+            [this] {
+                Command3_Click();
+                return directoryFilesSay(catalogue_.folderPath(), catalogue_.directoryText());
+            });
+    }
+    link_->open(fromFileName(catalogue_.folderPath()));
+}
+
 void Form1::ExitProgram() {
     QCoreApplication::exit(0);
 }
@@ -102,6 +140,9 @@ void Form1::ExitProgram() {
 void Form1::takeFolder(const QString& path, const std::string& fileName) {
     controls_.File1->bind(fileName);
     controls_.Text2->setText(path);
+    if (link_) {
+        link_->setFolder(fromFileName(fileName));
+    }
     showFileCount();
     controls_.Label1->increment();
 }

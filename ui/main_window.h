@@ -16,6 +16,7 @@
 namespace quillmere {
 
 class Dialog;
+class LinkWindow;
 
 // The main window, "Quillmere": the folder, the order of preference and the
 // buttons that start every action. It owns the catalogue and mirrors it.
@@ -35,6 +36,9 @@ public:
 
     // Shows the folder window, creating it when there is none.
     void ChangeFolder();
+    // Shows the "Calculator link" window on the folder, creating it when
+    // there is none.
+    void SendToCalculator();
     // Ends the program at once: nothing more runs, nothing is written.
     void ExitProgram();
 
@@ -69,6 +73,7 @@ private:
     ListMirror lists_;
     ProgressDisplay progressDisplay_;
     Dialog* dialog_ = nullptr;
+    LinkWindow* link_ = nullptr;
     FolderWindowMode erm_ = FolderWindowMode::Unset;
     bool building_ = false;
     QElapsedTimer paintClock_;

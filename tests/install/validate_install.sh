@@ -33,7 +33,7 @@ zcat "$share/doc/quillmere/changelog.gz" | head -1 | grep -q "^quillmere ($versi
 test -s "$share/doc/quillmere/copyright"
 
 # No display is needed to ask for help; misuse says how to call it.
-env -u DISPLAY -u WAYLAND_DISPLAY "$root/usr/bin/quillmere" --help | grep -q '^Usage: quillmere \[FOLDER\]'
+env -u DISPLAY -u WAYLAND_DISPLAY "$root/usr/bin/quillmere" --help | grep -q '^Usage: quillmere \[--link\] \[FOLDER\]'
 status=0
 "$root/usr/bin/quillmere" --no-such-option 2> "$root/usage" > "$root/out" || status=$?
 test "$status" -eq 2 && grep -q '^Usage: quillmere' "$root/usage" && test ! -s "$root/out"

@@ -3,8 +3,8 @@ over AT-SPI, as a screen reader would, at start, after Get Names and after
 a build: every visible control is named and has its role, nothing hidden
 is in the tree, the folder is read-only text, the progress display is one
 progress bar with a value, the status is a status bar whose every change,
-the end of a build included, is announced, and the folder window is a
-dialog. Run under a session bus (dbus-run-session); it starts its own X
+the end of a build included, is announced, the folder window is a
+dialog, and the calculator link window, opened by --link, names its own. Run under a session bus (dbus-run-session); it starts its own X
 server."""
 
 import os
@@ -54,9 +54,9 @@ def described(node):
     return (node.getRoleName(), node.name)
 
 
-def window(app, role):
+def window(app, role, name=None):
     for child in nodes(app):
-        if child.getRoleName() == role and showing(child):
+        if child.getRoleName() == role and showing(child) and name in (None, child.name):
             return child
     return None
 
@@ -105,14 +105,18 @@ def main():
     server, display = start_x_server()
     # Under the sanitizers, the X and D-Bus libraries' allocations at exit
     # are no concern of this test.
-    env = dict(os.environ, DISPLAY=display, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb",
+    env = dict(os.environ, DISPLAY=display, QUILLMERE_SERIAL_DEVICES=folder, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb",
                ASAN_OPTIONS="detect_leaks=0")
     env.pop("WAYLAND_DISPLAY", None)
-    process = subprocess.Popen([program, folder], env=env)
+    process = subprocess.Popen([program, "--link", folder], env=env)
     try:
         app = poll("the program on the bus", lambda: next(
             (a for a in pyatspi.Registry.getDesktop(0) if a is not None and a.name == "Quillmere"), None))
-        main_window = poll("the main window", lambda: window(app, "frame"))
+        main_window = poll("the main window", lambda: window(app, "frame", "Quillmere"))
+        link = poll("the calculator link window", lambda: window(app, "frame", "Calculator link"))
+        check(link, [("list", "Serial device"), ("push button", "Refresh"), ("combo box", "Speed"),
+                     ("text", "Folder"), ("push button", "Start"), ("push button", "Stop"),
+                     ("tree", "Transfers")])
         shown = [("text", "Folder"), ("push button", "Change folder"), ("push button", "Create directory"),
                  ("push button", "Exit"), ("push button", "Move up"), ("push button", "Move down"),
                  ("list", "Files in order of preference"), ("push button", "Get names"),

@@ -1,6 +1,7 @@
 // The two windows driven as a user drives them, over a working folder.
 
 #include "core/read_calls.h"
+#include "tests/support/strict_client.h"
 #include "tests/support/window_driver.h"
 #include "ui/folder_window.h"
 #include "ui/local_text.h"
@@ -19,6 +20,7 @@
 using namespace Qt::StringLiterals;
 namespace f = quillmere::form1_names;
 namespace d = quillmere::dialog_names;
+namespace l = quillmere::link_names;
 
 namespace {
 
@@ -106,6 +108,18 @@ QStringList tabStops(QWidget* window, qsizetype count) {
         seen.append(QApplication::focusWidget()->objectName());
     }
     return seen;
+}
+
+// The kermit processes this one started that still run.
+int kermitChildren() {
+    int count = 0;
+    for (const QString& pid : QDir(u"/proc"_s).entryList(QDir::Dirs)) {
+        QFile stat(u"/proc/%1/stat"_s.arg(pid));
+        const QList<QByteArray> fields =
+            stat.open(QIODevice::ReadOnly) ? stat.readAll().split(' ') : QList<QByteArray>();
+        count += fields.size() > 3 && fields[1] == "(kermit)" && fields[3].toInt() == ::getpid();
+    }
+    return count;
 }
 
 // Reads of B.000 wait, as on a mount that does not answer, until released.
@@ -376,6 +390,70 @@ private slots:
             readable[x < fill] += x < fill ? value <= 60 : value >= 200;
         }
         QVERIFY(readable[0] > 0 && readable[1] > 0);
+    }
+
+    // Ctrl+K in a list opens the link on the folder, the only device chosen, and it follows the
+    // folder chosen in the main window. Start offers to write the stale directory first; a strict
+    // calculator then gets it and a file byte for byte, each a row with its progress bar full. Stop
+    // and closing the window end kermit and free the line and its lock for the next Start.
+    void servesTheFolderOverTheLink() {
+        Ui ui(u""_s);
+        const QTemporaryDir lines;
+        QDir(lines.path()).mkdir(u"devices"_s);
+        const QString device = lines.filePath(u"devices/ttyS9"_s),
+                      calculator = lines.filePath(u"calculator"_s);
+        QProcess socat;
+        socat.start(u"socat"_s, {u"pty,raw,echo=0,link="_s + device, u"pty,raw,echo=0,link="_s + calculator});
+        QTRY_VERIFY(QFile::exists(device) && QFile::exists(calculator));
+        const QString lock =
+            "/var/lock/LCK.."_L1 + QFileInfo(QFileInfo(device).canonicalFilePath()).fileName();
+        qputenv("QUILLMERE_SERIAL_DEVICES", QFile::encodeName(lines.filePath(u"devices"_s)));
+        QApplication::setActiveWindow(&ui.window());
+        QTest::keyClick(ui.get(f::List2), Qt::Key_K, Qt::ControlModifier);
+        QCOMPARE((QStringList{ui.text(l::folder), ui.rows(l::devices).join(u'|')}),
+                 (QStringList{ui.path(), device}));
+        QCOMPARE(ui.selectedRow(l::devices), 0);
+        ui.chooseFolder(ui.path(u"Empty"_s));  // the link follows the main window's folder
+        QCOMPARE(ui.text(l::folder), ui.path(u"Empty"_s));
+        ui.chooseFolder(ui.path());
+        ui.timer.stop();
+        QTimer::singleShot(0, [] {
+            static_cast<QMessageBox*>(QApplication::activeModalWidget())->button(QMessageBox::Yes)->click();
+        });
+        ui.click(l::start);
+        ui.timer.start(0);
+        const QByteArray directory = "HP39AscAA 5 C.0003 CatA 5 B.0003 BeeA 5 A.0003 Ant";
+        QCOMPARE(ui.built(), directory);
+        const int line = ::open(QFile::encodeName(calculator), O_RDWR | O_NOCTTY);
+        QCOMPARE(strictGet(line, "HP39DIR.000", 1), directory.toStdString());
+        QCOMPARE(strictGet(line, "B.000", 3), std::string("HP39AscA 3 Bee"));
+        const auto* transfers = ui.get<QTreeWidget>(l::transfers);
+        QTRY_COMPARE(transfers->topLevelItemCount(), 2);
+        const auto sent = [transfers](int row) {
+            const auto* bar =
+                static_cast<QProgressBar*>(transfers->itemWidget(transfers->topLevelItem(row), 1));
+            return u"%1 %2/%3"_s.arg(transfers->topLevelItem(row)->text(0))
+                .arg(bar->value())
+                .arg(bar->maximum());
+        };
+        QCOMPARE((QStringList{sent(0), sent(1)}), (QStringList{"HP39DIR.000 50/50", "B.000 14/14"}));
+        for (const char* end : {l::stop, "the frame's close control"}) {
+            if (end != l::stop) {
+                ui.click(l::start);  // no question: the directory says the same now
+                QCOMPARE(strictGet(line, "A.000", 1), std::string("HP39AscA 3 Ant"));
+            }
+            QVERIFY(QFile::exists(lock));
+            end == l::stop ? ui.click(l::stop) : void(ui.get(l::LinkWindow)->close());
+            QTRY_VERIFY(ui.get<QPushButton>(l::start) == nullptr ||
+                        ui.get<QPushButton>(l::start)->isEnabled());
+            QCOMPARE(kermitChildren(), 0);
+            QVERIFY(!QFile::exists(lock));
+        }
+        ::close(line);
+        QCOMPARE(ui.texts, QStringList{});
+        qunsetenv("QUILLMERE_SERIAL_DEVICES");
+        socat.terminate();
+        socat.waitForFinished();
     }
 
     // Another program's lock on the folder, or a file that does not answer,
