@@ -6,7 +6,6 @@
 #include "core/catalogue_observer.h"
 #include "core/directory_files.h"
 #include "core/folder.h"
-#include "core/folder_boundary.h"
 #include "core/header.h"
 #include "core/header_file.h"
 #include "kermit/kermit_server.h"
@@ -156,12 +155,6 @@ int serveFolder(const Options& options, std::ostream& out, std::ostream& err, bo
     kermit::Server server({device, options.speed, options.folder});
     Catalogue catalogue = catalogueFor(options);
     for (const std::string& name : catalogue.order().files()) {
-        // Its first line would reach any client through the directory.
-        if (!staysInsideFolder(options.folder, joinPath(options.folder, name))) {
-            throw CatalogueError("Cannot serve \"" + options.folder + "\": \"" + name +
-                                 "\" is a link to a file outside it; the calculator could not fetch it. "
-                                 "Copy the file into the folder or remove the link.");
-        }
         // Kermit takes a blank in a requested name as the end of that name.
         if (name.find(' ') != std::string::npos) {
             err << "quillmere-dir: \"" << name

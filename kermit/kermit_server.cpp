@@ -1,6 +1,8 @@
 #include "kermit/kermit_server.h"
 
 #include "core/catalogue_error.h"
+#include "core/folder.h"
+#include "core/folder_boundary.h"
 
 #include <cerrno>
 #include <csignal>
@@ -125,6 +127,18 @@ std::string lockLine(const std::string& device) {
         std::filesystem::remove(path, error);
     }
     return {};
+}
+
+// A file of the folder that leads out of it would put that file's title in
+// the directory any client can fetch, though kermit never sends the file.
+void refuseLinksOut(const std::string& folder) {
+    for (const std::string& name : listCalculatorFiles(folder)) {
+        if (!staysInsideFolder(folder, joinPath(folder, name))) {
+            throw CatalogueError("Cannot serve \"" + folder + "\": \"" + name +
+                                 "\" is a link to a file outside it; the calculator could not fetch it. "
+                                 "Copy the file into the folder or remove the link.");
+        }
+    }
 }
 
 struct Pipe {
@@ -265,6 +279,7 @@ void stopKermit(pid_t kermit) {
 Server::Server(ServeSettings settings) : settings_(std::move(settings)), program_(findKermit()) {
     line_ = openLine(settings_.device);
     try {
+        refuseLinksOut(settings_.folder);
         lockFile_ = lockLine(settings_.device);
         if (::pipe2(stop_, O_CLOEXEC) != 0) {
             throw CatalogueError("Cannot start kermit: " + lastCause() + ".");

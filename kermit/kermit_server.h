@@ -31,8 +31,8 @@ public:
 class Server {
 public:
     // Finds kermit, then opens settings.device for this process alone.
-    // Throws CatalogueError when kermit is missing, or the device cannot be
-    // opened or is in use.
+    // Throws CatalogueError when kermit is missing, the device cannot be
+    // opened or is in use, or a file of the folder links out of it.
     explicit Server(ServeSettings settings);
     ~Server();
     Server(const Server&) = delete;
