@@ -50,5 +50,5 @@ int main(int argc, char* argv[]) {
         form.SendToCalculator();
     }
     setIconOncePainted(form);
-    return QApplication::exec();
+    return quillmere::stopRequested() ? 0 : QApplication::exec();
 }

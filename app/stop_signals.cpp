@@ -12,6 +12,16 @@
 
 namespace quillmere {
 
+namespace {
+
+bool stopped = false;
+
+}  // namespace
+
+bool stopRequested() {
+    return stopped;
+}
+
 #ifdef __linux__
 namespace {
 
@@ -42,7 +52,8 @@ void quitOnStopSignals(QCoreApplication& application) {
         signalfd_siginfo info{};
         while (::read(fd, &info, sizeof info) == sizeof info) {
         }
-        QCoreApplication::quit();
+        stopped = true;
+        QCoreApplication::exit(0);
     });
 }
 #else

@@ -10,5 +10,8 @@ namespace quillmere {
 // starts holds them back too.
 void holdStopSignals();
 void quitOnStopSignals(QCoreApplication& application);
+// Whether a stop signal came already: one that came while a message box of
+// the start-up was open ended that box's loop, before the main loop ran.
+bool stopRequested();
 
 }  // namespace quillmere

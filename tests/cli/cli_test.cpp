@@ -167,6 +167,13 @@ TEST(CompanionRuns, EachTellsItsOutcome) {
          "1|Wrote 3 entries to @/HP39DIR.000.\n|quillmere-dir: The serial device \"/dev/ptmx\" does not take "
          "the speed 1234567: choose another with --speed.",
          kBuilt},
+        // Kermit ends a requested name at a blank: "A B.000" is named before serving.
+        {"--serve /dev/ptmx --speed 1234567 @", "printf 'HP39AscA 1 B' >'@/A B.000';",
+         "1|Wrote 4 entries to @/HP39DIR.000.\n|quillmere-dir: \"A B.000\" has a blank in its name, so the "
+         "calculator cannot fetch it: rename it to serve it.",
+         kBuilt + "A 7 A B.0001 B"},
+        {"--speed 99999999999 --serve /dev/null @", "",
+         "2||quillmere-dir: --speed needs a number of baud, not 99999999999"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments);
