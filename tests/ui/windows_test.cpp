@@ -1,6 +1,7 @@
 // The two windows driven as a user drives them, over a working folder.
 
 #include "core/read_calls.h"
+#include "tests/support/line_lock.h"
 #include "tests/support/strict_client.h"
 #include "tests/support/window_driver.h"
 #include "ui/folder_window.h"
@@ -425,8 +426,7 @@ private slots:
         QProcess socat;
         socat.start(u"socat"_s, {u"pty,raw,echo=0,link="_s + device, u"pty,raw,echo=0,link="_s + calculator});
         QTRY_VERIFY(QFile::exists(device) && QFile::exists(calculator));
-        const QString lock =
-            "/var/lock/LCK.."_L1 + QFileInfo(QFileInfo(device).canonicalFilePath()).fileName();
+        const std::string lock = lockFileOf(quillmere::toFileName(device));
         qputenv("QUILLMERE_SERIAL_DEVICES", QFile::encodeName(lines.filePath(u"devices"_s)));
         QApplication::setActiveWindow(&ui.window());
         QTest::keyClick(ui.get(f::List2), Qt::Key_K, Qt::ControlModifier);
@@ -462,12 +462,12 @@ private slots:
                 ui.click(l::start);  // no question: the directory says the same now
                 QCOMPARE(strictGet(line, "A.000", 1), std::string("HP39AscA 3 Ant"));
             }
-            QVERIFY(QFile::exists(lock));
+            QCOMPARE(lockHolder(lock), ::getpid());
             end == l::stop ? ui.click(l::stop) : void(ui.get(l::LinkWindow)->close());
             QTRY_VERIFY(ui.get<QPushButton>(l::start) == nullptr ||
                         ui.get<QPushButton>(l::start)->isEnabled());
             QCOMPARE(kermitChildren(), 0);
-            QVERIFY(!QFile::exists(lock));
+            QVERIFY(lockHolder(lock) != ::getpid());
         }
         ::close(line);
         QCOMPARE(ui.texts, QStringList{});
