@@ -206,8 +206,6 @@ TEST(WriteDirectoryFiles, EachSystemCallFailingOrSignalledLeavesOneWholeVersion)
                 holdEarlierFiles(folder);
                 const pid_t child = ::fork();
                 if (child == 0) {
-                    // Not the process's first write: a window writes many times.
-                    writeDirectoryFiles(TempFolder().path(), kNew);
                     writeFailing({call, n, false, before ? SIGTERM : 0, before ? 0 : SIGTERM, hardLinks},
                                  folder.path(), kNew);
                     ::_exit(0);

@@ -97,21 +97,14 @@ void checkPlaces(const QWidget* window, const Placed (&layout)[count]) {
         const QWidget* box = window->findChild<QWidget*>(container);
         const QRect placed(control->mapTo(box ? box : window, QPoint()) * 15, control->size() * 15);
         QVERIFY2(placed == twips, name);
-    }
-    // What the places mean: every control shown lies whole in what holds it,
-    // and two overlap only when one is drawn over the other at one corner,
-    // or by a border's width (the folder field's lower edge under OK).
-    for (const auto& [name, container, twips] : layout) {
-        const auto* control = window->findChild<QWidget*>(name);
-        if (!control->isVisible()) {
-            continue;
-        }
-        const QWidget* box = window->findChild<QWidget*>(container);
-        QVERIFY2((box ? box : window)->rect().contains(control->geometry()), name);
-        for (const auto& [other, otherContainer, otherTwips] : layout) {
-            const auto* sibling = window->findChild<QWidget*>(other);
-            QVERIFY2(sibling == control || sibling->parent() != control->parent() || !sibling->isVisible() ||
-                         sibling->pos() == control->pos() ||
+        // What the places mean: a control shown lies whole in what holds it,
+        // and overlaps another shown only when drawn over it at one corner,
+        // or by a border's width (the folder field's lower edge under OK).
+        QVERIFY2(!control->isVisible() || (box ? box : window)->rect().contains(control->geometry()), name);
+        for (const Placed& other : layout) {
+            const auto* sibling = window->findChild<QWidget*>(std::get<0>(other));
+            QVERIFY2(!control->isVisible() || !sibling->isVisible() ||
+                         sibling->parent() != control->parent() || sibling->pos() == control->pos() ||
                          sibling->geometry().intersected(control->geometry()).height() <= 3,
                      name);
         }
