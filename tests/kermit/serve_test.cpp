@@ -155,6 +155,8 @@ TEST_F(Serving, EveryClientGetsTheFilesByteForByteAndNothingElse) {
         {"remote host touch HOST.000", "Refused a request: REMOTE HOST disabled."},
         {"remote delete HELLO.000", "Refused a request: REMOTE DELETE disabled."},
         {"remote cd ..", "Refused a request: REMOTE CD disabled."},
+        {"remote rename HELLO.000 GONE.000", "Refused a request: REMOTE RENAME disabled."},
+        {"remote set file collision overwrite", "Refused a request: REMOTE SET disabled."},
         {"send " + outside, "Refused a request: SEND disabled."}};
     std::string gets, sent, refused, commands, refusedOnce;
     for (const auto& [name, bytes] : expected) {
