@@ -422,6 +422,7 @@ private slots:
         QTimer::singleShot(0, [] {
             static_cast<QMessageBox*>(QApplication::activeModalWidget())->button(QMessageBox::Yes)->click();
         });
+        ui.click(l::receive);
         ui.click(l::start);
         ui.timer.start(0);
         const QByteArray directory = "HP39AscAA 5 C.0003 CatA 5 B.0003 BeeA 5 A.0003 Ant";
@@ -430,7 +431,9 @@ private slots:
         QCOMPARE(strictGet(line, "HP39DIR.000", 1), directory.toStdString());
         QCOMPARE(strictGet(line, "B.000", 3), std::string("HP39AscA 3 Bee"));
         const auto* transfers = ui.get<QTreeWidget>(l::transfers);
-        QTRY_COMPARE(transfers->topLevelItemCount(), 2);
+        QVERIFY(strictSend(line, "D.000", "HP39AscA 3 Dog"));
+        QTRY_COMPARE(ui.rows(f::List2), (QStringList{"A.000", "B.000", "C.000", "D.000"}));
+        QCOMPARE(transfers->topLevelItem(2)->text(2), u"Received"_s);
         const auto sent = [transfers](int row) {
             const auto* bar =
                 static_cast<QProgressBar*>(transfers->itemWidget(transfers->topLevelItem(row), 1));
@@ -450,6 +453,7 @@ private slots:
                         ui.get<QPushButton>(l::start)->isEnabled());
             QCOMPARE(kermitChildren(), 0);
             QVERIFY(!QFile::exists(lock));
+            QVERIFY(!QFile::exists(ui.path(u".quillmere-receiving"_s)));
         }
         ::close(line);
         QCOMPARE(ui.texts, QStringList{});
