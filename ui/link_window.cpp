@@ -274,8 +274,8 @@ void LinkWindow::showTransfer(const kermit::Transfer& transfer) {
     switch (transfer.outcome) {
     case Outcome::Sent:
         if (auto* bar = static_cast<QProgressBar*>(transfers_->itemWidget(row, 1))) {
+            // The bytes sent as the progress counted them, of the size sent.
             bar->setMaximum(static_cast<int>(transfer.bytes));
-            bar->setValue(static_cast<int>(transfer.bytes));
         }
         row->setText(2, tr("Sent"));
         break;

@@ -396,8 +396,10 @@ private slots:
 
     // Ctrl+K in a list opens the link on the folder, the only device chosen, and it follows the
     // folder chosen in the main window. Start offers to write the stale directory first; a strict
-    // calculator then gets it and a file byte for byte, each a row with its progress bar full. Stop
-    // and closing the window end kermit and free the line and its lock for the next Start.
+    // calculator then gets it and a file byte for byte, each a row with its progress bar full (also
+    // for repeated bytes sent with repeat counts). With the check box on, a file it sends is stored
+    // and listed at once. Stop and closing the window end kermit and free the line and its lock for
+    // the next Start, leaving nothing behind.
     void servesTheFolderOverTheLink() {
         Ui ui(u""_s);
         const QTemporaryDir lines;
@@ -431,7 +433,7 @@ private slots:
         QCOMPARE(strictGet(line, "HP39DIR.000", 1), directory.toStdString());
         QCOMPARE(strictGet(line, "B.000", 3), std::string("HP39AscA 3 Bee"));
         const auto* transfers = ui.get<QTreeWidget>(l::transfers);
-        QVERIFY(strictSend(line, "D.000", "HP39AscA 3 Dog"));
+        QVERIFY(strictSend(line, "D.000", "HP39AscA 3 Dog" + std::string(300, 'z')));
         QTRY_COMPARE(ui.rows(f::List2), (QStringList{"A.000", "B.000", "C.000", "D.000"}));
         QCOMPARE(transfers->topLevelItem(2)->text(2), u"Received"_s);
         const auto sent = [transfers](int row) {
@@ -441,7 +443,16 @@ private slots:
                 .arg(bar->value())
                 .arg(bar->maximum());
         };
-        QCOMPARE((QStringList{sent(0), sent(1)}), (QStringList{"HP39DIR.000 50/50", "B.000 14/14"}));
+        QProcess client;  // C-Kermit's own client takes the repeated bytes with repeat counts
+        client.setWorkingDirectory(lines.path());
+        client.start(u"kermit"_s,
+                     {u"-Y"_s, u"-C"_s,
+                      u"set line %1, set carrier-watch off, set flow-control none, get D.000, exit 0"_s.arg(
+                          calculator)});
+        QVERIFY(client.waitForFinished(30000));
+        QTRY_COMPARE(transfers->topLevelItemCount(), 4);
+        QTRY_COMPARE((QStringList{sent(0), sent(1), sent(3)}),
+                     (QStringList{"HP39DIR.000 50/50", "B.000 14/14", "D.000 314/314"}));
         for (const char* end : {l::stop, "the frame's close control"}) {
             if (end != l::stop) {
                 ui.click(l::start);  // no question: the directory says the same now
