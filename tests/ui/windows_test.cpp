@@ -435,7 +435,6 @@ private slots:
         const auto* transfers = ui.get<QTreeWidget>(l::transfers);
         QVERIFY(strictSend(line, "D.000", "HP39AscA 3 Dog" + std::string(300, 'z')));
         QTRY_COMPARE(ui.rows(f::List2), (QStringList{"A.000", "B.000", "C.000", "D.000"}));
-        QCOMPARE(transfers->topLevelItem(2)->text(2), u"Received"_s);
         const auto sent = [transfers](int row) {
             const auto* bar =
                 static_cast<QProgressBar*>(transfers->itemWidget(transfers->topLevelItem(row), 1));
@@ -443,13 +442,11 @@ private slots:
                 .arg(bar->value())
                 .arg(bar->maximum());
         };
-        QProcess client;  // C-Kermit's own client takes the repeated bytes with repeat counts
-        client.setWorkingDirectory(lines.path());
-        client.start(u"kermit"_s,
-                     {u"-Y"_s, u"-C"_s,
-                      u"set line %1, set carrier-watch off, set flow-control none, get D.000, exit 0"_s.arg(
-                          calculator)});
-        QVERIFY(client.waitForFinished(30000));
+        // C-Kermit's own client takes the repeated bytes with repeat counts.
+        QVERIFY(!QProcess::execute(
+            u"kermit"_s,
+            {u"-Y"_s, u"-C"_s,
+             u"cd %1, set line %2, set carrier-watch off, get D.000, exit"_s.arg(lines.path(), calculator)}));
         QTRY_COMPARE(transfers->topLevelItemCount(), 4);
         QTRY_COMPARE((QStringList{sent(0), sent(1), sent(3)}),
                      (QStringList{"HP39DIR.000 50/50", "B.000 14/14", "D.000 314/314"}));
