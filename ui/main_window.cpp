@@ -128,7 +128,8 @@ void Form1::SendToCalculator() {
             [this] {
                 Command3_Click();
                 return directoryFilesSay(catalogue_.folderPath(), catalogue_.directoryText());
-            });
+            },
+            [this] { takeFolder(controls_.Text2->text(), catalogue_.folderPath()); });
     }
     link_->open(fromFileName(catalogue_.folderPath()));
 }
