@@ -155,6 +155,7 @@ void LinkWindow::open(const QString& folder) {
 }
 
 void LinkWindow::setFolder(const QString& folder) {
+    mainFolder_ = folder;
     if (!server_) {
         folder_->setText(folder);
     }
@@ -311,6 +312,8 @@ void LinkWindow::showReceived(const kermit::Receipt& receipt) {
 
 void LinkWindow::showEnd(const QString& failure) {
     finish();
+    // A folder chosen meanwhile in the main window is the one the next Start serves.
+    folder_->setText(mainFolder_);
     showServing(false);
     status_->setText(failure.isEmpty() ? tr("Serving ended.")
                                        : tr("%1 Serving stopped; the line is free again.").arg(failure));

@@ -62,6 +62,8 @@ private:
     QListWidget* devices_;
     QComboBox* speed_;
     QLineEdit* folder_;
+    // The main window's folder, which folder_ shows unless another is being served.
+    QString mainFolder_;
     QCheckBox* receive_;
     QPushButton* start_;
     QPushButton* stop_;

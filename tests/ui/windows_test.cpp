@@ -422,11 +422,17 @@ private slots:
         socat.start(u"socat"_s, {u"pty,raw,echo=0,link="_s + device, u"pty,raw,echo=0,link="_s + calculator});
         QTRY_VERIFY(QFile::exists(device) && QFile::exists(calculator));
         const std::string lock = lockFileOf(quillmere::toFileName(device));
+        const QString other = lines.filePath(u"devices/ttyS0"_s);
+        QVERIFY(QFile::link(u"/dev/null"_s, other));
         qputenv("QUILLMERE_SERIAL_DEVICES", QFile::encodeName(lines.filePath(u"devices"_s)));
         QApplication::setActiveWindow(&ui.window());
         QTest::keyClick(ui.get(f::List2), Qt::Key_K, Qt::ControlModifier);
-        QCOMPARE((QStringList{ui.text(l::folder), ui.rows(l::devices).join(u'|')}),
-                 (QStringList{ui.path(), device}));
+        QCOMPARE((QStringList{ui.text(l::folder), ui.rows(l::devices).join(u'|'),
+                              ui.get<QComboBox>(l::speed)->currentText()}),
+                 (QStringList{ui.path(), other + u'|' + device, u"9600"_s}));
+        QCOMPARE(ui.selectedRow(l::devices), -1);  // which is the calculator's is the user's to say
+        QVERIFY(QFile::remove(other));
+        ui.click(l::refresh);
         QCOMPARE(ui.selectedRow(l::devices), 0);
         ui.chooseFolder(ui.path(u"Empty"_s));  // the link follows the main window's folder
         QCOMPARE(ui.text(l::folder), ui.path(u"Empty"_s));
@@ -439,7 +445,7 @@ private slots:
         ui.click(l::start);
         ui.timer.start(0);
         const QByteArray directory = "HP39AscAA 5 C.0003 CatA 5 B.0003 BeeA 5 A.0003 Ant";
-        QCOMPARE(ui.built(), directory);
+        QCOMPARE((QStringList{ui.built(), ui.text(f::Label3)}), (QStringList{directory, u"100%"_s}));
         const int line = ::open(QFile::encodeName(calculator), O_RDWR | O_NOCTTY);
         QCOMPARE(strictGet(line, "HP39DIR.000", 1), directory.toStdString());
         QCOMPARE(strictGet(line, "B.000", 3), std::string("HP39AscA 3 Bee"));
@@ -467,12 +473,19 @@ private slots:
                 QCOMPARE(strictGet(line, "A.000", 1), std::string("HP39AscA 3 Ant"));
             }
             QCOMPARE(lockHolder(lock), ::getpid());
+            // The folder served stays named; the one chosen meanwhile is the next Start's.
+            ui.chooseFolder(ui.path(end == l::stop ? u"Empty"_s : u""_s));
+            QCOMPARE(ui.text(l::folder), ui.path());
             end == l::stop ? ui.click(l::stop) : void(ui.get(l::LinkWindow)->close());
             QTRY_VERIFY(ui.get<QPushButton>(l::start) == nullptr ||
                         ui.get<QPushButton>(l::start)->isEnabled());
             QCOMPARE(kermitChildren(), 0);
             QVERIFY(lockHolder(lock) != ::getpid());
             QVERIFY(!QFile::exists(ui.path(u".quillmere-receiving"_s)));
+            if (end == l::stop) {
+                QCOMPARE(ui.text(l::folder), ui.path(u"Empty"_s));
+                ui.chooseFolder(ui.path());
+            }
         }
         ::close(line);
         QCOMPARE(ui.texts, QStringList{});
