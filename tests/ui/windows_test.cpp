@@ -452,6 +452,11 @@ private slots:
         const auto* transfers = ui.get<QTreeWidget>(l::transfers);
         QVERIFY(strictSend(line, "D.000", "HP39AscA 3 Dog" + std::string(300, 'z')));
         QTRY_COMPARE(ui.rows(f::List2), (QStringList{"A.000", "B.000", "C.000", "D.000"}));
+        QCOMPARE(ui.built(), "HP39AscAA 5 D.0003 Dog" + directory.mid(8));  // the new file at the bottom
+        QVERIFY(strictSend(line, "B.000", "HP39AscA 3 Bat"));               // the earlier one is kept, hidden
+        QTRY_COMPARE(ui.rows(f::List2), (QStringList{"A.000", "C.000", "D.000", "B.000"}));
+        std::ifstream kept(QFile::encodeName(ui.path(u".B.000.~1~"_s)).toStdString());
+        QCOMPARE(std::string(std::istreambuf_iterator<char>(kept), {}), std::string("HP39AscA 3 Bee"));
         const auto sent = [transfers](int row) {
             const auto* bar =
                 static_cast<QProgressBar*>(transfers->itemWidget(transfers->topLevelItem(row), 1));
@@ -464,13 +469,17 @@ private slots:
             u"kermit"_s,
             {u"-Y"_s, u"-C"_s,
              u"cd %1, set line %2, set carrier-watch off, get D.000, exit"_s.arg(lines.path(), calculator)}));
-        QTRY_COMPARE(transfers->topLevelItemCount(), 4);
-        QTRY_COMPARE((QStringList{sent(0), sent(1), sent(3)}),
+        QTRY_COMPARE(transfers->topLevelItemCount(), 5);
+        QTRY_COMPARE((QStringList{sent(0), sent(1), sent(4)}),
                      (QStringList{"HP39DIR.000 50/50", "B.000 14/14", "D.000 314/314"}));
         for (const char* end : {l::stop, "the frame's close control"}) {
             if (end != l::stop) {
-                ui.click(l::start);  // no question: the directory says the same now
+                ui.click(l::receive);  // taking files off again
+                ui.click(l::start);    // no question: the directory says the same now
                 QCOMPARE(strictGet(line, "A.000", 1), std::string("HP39AscA 3 Ant"));
+                QVERIFY(!strictSend(line, "E.000", "HP39AscA 3 Elk"));
+                QTRY_COMPARE(transfers->topLevelItemCount(), 2);
+                QCOMPARE(transfers->topLevelItem(1)->text(2), u"Refused: SEND disabled"_s);
             }
             QCOMPARE(lockHolder(lock), ::getpid());
             // The folder served stays named; the one chosen meanwhile is the next Start's.
