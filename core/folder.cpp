@@ -51,7 +51,7 @@ bool isHidden(const fs::directory_entry& entry, const std::string& name) {
 }
 
 [[noreturn]] void failToList(const std::string& folder, const std::error_code& error) {
-    throw CatalogueError("Cannot list the folder \"" + folder + "\": " + causeOf(error) + ".");
+    throw CatalogueError(Sentence("Cannot list the folder ").name(folder).words(": " + causeOf(error) + "."));
 }
 
 }  // namespace

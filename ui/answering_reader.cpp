@@ -107,7 +107,8 @@ std::string AnsweringReader::read(const std::string& path, const std::string& fi
             if (end == WaitEnd::ProgramEnded) {
                 throw ReadAbandoned("The program ended.");
             }
-            throw CatalogueError("Cannot read the header line of \"" + fileName + "\": it does not answer.");
+            throw CatalogueError(
+                Sentence("Cannot read the header line of ").name(fileName).words(": it does not answer."));
         }
     }
     if (worker->failure) {

@@ -319,16 +319,19 @@ private slots:
     }
 
     // Names and titles that would lie are shown escaped in the lists and the
-    // messages, while the directory keeps their bytes.
+    // messages, while the directory keeps their bytes; a name that spells out
+    // an escape, or holds a quote, cannot pass for the real one or end the
+    // quoted name early.
     void showsNamesThatCannotLie() {
         const std::pair<std::string, std::string> files[] = {
             {"aplet\u202Eoo0.txt", "HP39AscA 14 Game\u202Eexe.txt"},
+            {"aplet\\u202Eoo0.txt", "HP39AscA 3 Bee"},
             {"Bad\xff", "HP39AscA 3 Bee"},
             {"Bad\xfe", "HP39AscA 4 Bee\xff"},
             {"\u00e9", "HP39AscA 3 e\u0301"},
             {"e\u0301", "HP39AscA 2 \u00e9"},
             {"Z\u200b\u2066", "HP39AscA 5 Z\u0085\u061c"},
-            {"N\nAll 3 files were read.", "HP39AscA 3 Nut"}};
+            {"N\"\nAll 3 files were read.", "HP39AscA 3 Nut"}};
         Ui ui(u""_s);
         const std::filesystem::path folder = ui.folder.path().toStdString();
         for (const auto& [name, header] : files) {
@@ -343,18 +346,19 @@ private slots:
         }
         shown.sort();
         QCOMPARE(shown, (QStringList{u"B.000 | Bee"_s, u"Bad\\xFE | Bee\\xFF"_s, u"Bad\\xFF | Bee"_s,
-                                     u"C.000 | Cat"_s, u"N\\x0AAll 3 files were read. | Nut"_s,
-                                     u"Z\\u200B\\u2066 | Z\\u0085\\u061C"_s,
+                                     u"C.000 | Cat"_s, u"N\\\"\\x0AAll 3 files were read. | Nut"_s,
+                                     u"Z\\u200B\\u2066 | Z\\u0085\\u061C"_s, u"aplet\\\\u202Eoo0.txt | Bee"_s,
                                      u"aplet\\u202Eoo0.txt | Game\\u202Eexe.txt"_s, u"e\\u0301 | \u00e9"_s,
                                      u"\u00e9 | e\\u0301"_s}));
         ui.click(f::Command3);
         QVERIFY(
             ui.built().contains("A 15 aplet\xE2\x80\xAEoo0.txt14 Game\xE2\x80\xAE"
                                 "exe.txt"));
-        std::ofstream(folder / "N\nAll 3 files were read.", std::ios::trunc);
+        std::ofstream(folder / "N\"\nAll 3 files were read.", std::ios::trunc);
         ui.click(f::Command3);
-        QCOMPARE(ui.texts, QStringList{u"Cannot read the header line of \"N\\x0AAll 3 files were read.\": "
-                                       u"the file is empty."_s});
+        QCOMPARE(ui.texts,
+                 QStringList{u"Cannot read the header line of \"N\\\"\\x0AAll 3 files were read.\": "
+                             u"the file is empty."_s});
     }
 
     // Both windows as laid out, in twips. The main window's buttons work
