@@ -4,8 +4,8 @@
 #include "core/folder.h"
 #include "ui/failure_message.h"
 #include "ui/local_text.h"
+#include "ui/shown_text.h"
 
-#include <QDir>
 #include <QKeyEvent>
 #include <QStyle>
 
@@ -36,8 +36,7 @@ std::vector<fs::path> lineage(fs::path folder) {
 }
 
 QString shownName(const fs::path& folder) {
-    return folder == folder.root_path() ? QDir::toNativeSeparators(fromFileName(folder.string()))
-                                        : fromFileName(folder.filename().string());
+    return folder == folder.root_path() ? shownPath(folder.string()) : shownText(folder.filename().string());
 }
 
 }  // namespace
@@ -62,7 +61,7 @@ void FolderTree::setFileName(const std::string& folder) {
     fill(newFileName, subfolders);
     if (newFileName != fileName_) {
         fileName_ = newFileName;
-        path_ = QDir::toNativeSeparators(fromFileName(fileName_));
+        path_ = shownPath(fileName_);
         emit pathChanged(path_);
     }
 }
@@ -101,7 +100,7 @@ void FolderTree::fill(const std::string& folder, const std::vector<std::string>&
     }
     for (const std::string& name : subfolders) {
         auto* item = new QTreeWidgetItem(current);
-        item->setText(0, fromFileName(name));
+        item->setText(0, shownText(name));
         item->setIcon(0, closedIcon);
         item->setData(0, Qt::UserRole, QByteArray::fromStdString(joinPath(folder, name)));
     }

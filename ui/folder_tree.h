@@ -19,8 +19,8 @@ public:
     explicit FolderTree(QWidget* parent);
 
     // The current folder, with a trailing separator only at a root ("C:\",
-    // "/"), as the folder path is written throughout the program. Names that
-    // are not valid text show replacement characters.
+    // "/"), as the folder path is written throughout the program, and as
+    // shownPath shows it.
     const QString& path() const { return path_; }
     // The same folder as the file system names it, byte for byte.
     const std::string& fileName() const { return fileName_; }

@@ -56,8 +56,8 @@ void Dialog::AcceptFolder() {
             // A path shown as the tree shows it is the tree's folder, whose
             // name need not be valid text: it goes by its real bytes.
             const QString typed = controls_.Text1->text();
-            host_.takeFolder(
-                typed, typed == controls_.Dir1->path() ? controls_.Dir1->fileName() : toFileName(typed));
+            host_.takeFolder(typed == controls_.Dir1->path() ? controls_.Dir1->fileName()
+                                                             : toFileName(typed));
         } catch (const CatalogueError& error) {
             // The window stays open on the path, so the user can correct it.
             showFailure(this, error);
@@ -95,14 +95,15 @@ void Dialog::keyPressEvent(QKeyEvent* event) {
 
 void Dialog::Form_Load() {
     const QString drive = driveOf(QDir::currentPath());
-    const QStringList drives = availableDrives();
-    controls_.Drive1->addItems(drives);
-    controls_.Drive1->setCurrentIndex(static_cast<int>(drives.indexOf(drive)));
+    for (const QString& each : availableDrives()) {
+        controls_.Drive1->addItem(shownPath(toFileName(each)), each);
+    }
+    controls_.Drive1->setCurrentIndex(controls_.Drive1->findData(drive));
     openDriveFolder(drive);
 }
 
 void Dialog::Drive1_Change() {
-    openDriveFolder(controls_.Drive1->currentText());
+    openDriveFolder(controls_.Drive1->currentData().toString());
 }
 
 void Dialog::openDriveFolder(const QString& drive) {
@@ -110,7 +111,7 @@ void Dialog::openDriveFolder(const QString& drive) {
         controls_.Dir1->setPath(currentFolderOn(drive));
     } catch (const CatalogueError&) {
         QMessageBox::critical(this, windowTitle(),
-                              tr("The drive %1 cannot be read.").arg(shownText(toFileName(drive))));
+                              tr("The drive %1 cannot be read.").arg(shownPath(toFileName(drive))));
     }
 }
 

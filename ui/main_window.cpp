@@ -137,11 +137,11 @@ void Form1::ExitProgram() {
     QCoreApplication::exit(0);
 }
 
-void Form1::takeFolder(const QString& path, const std::string& fileName) {
-    controls_.File1->bind(fileName);
-    controls_.Text2->setText(path);
+void Form1::takeFolder(const std::string& folder) {
+    controls_.File1->bind(folder);
+    controls_.Text2->setText(shownPath(folder));
     if (link_) {
-        link_->setFolder(fromFileName(fileName));
+        link_->setFolder(fromFileName(folder));
     }
     showFileCount();
     controls_.Label1->increment();
@@ -165,7 +165,7 @@ void Form1::closeEvent(QCloseEvent* event) {
 // A start folder that cannot be listed stays the folder, shown and named in
 // the message, with empty lists: "Create DIR" then writes nowhere else.
 void Form1::Form_Load() {
-    controls_.Text2->setText(fromFileName(catalogue_.folderPath()));
+    controls_.Text2->setText(shownPath(catalogue_.folderPath()));
     try {
         controls_.File1->bind(catalogue_.folderPath());
     } catch (const CatalogueError& error) {

@@ -1,5 +1,7 @@
 #include "ui/shown_text.h"
 
+#include "core/folder.h"
+
 #include <string_view>
 #include <vector>
 
@@ -96,6 +98,19 @@ QString shown(const std::string& bytes, bool isName) {
 
 QString shownText(const std::string& bytes) {
     return shown(bytes, true);
+}
+
+QString shownPath(const std::string& path) {
+    QString shown;
+    for (std::size_t start = 0;;) {
+        const std::size_t end = path.find(kPathSeparator, start);
+        shown += shownText(path.substr(start, end - start));
+        if (end == std::string::npos) {
+            return shown;
+        }
+        shown += QLatin1Char(kPathSeparator);
+        start = end + 1;
+    }
 }
 
 QString shownSentence(const Sentence& sentence) {

@@ -17,6 +17,10 @@ namespace quillmere {
 // names never look alike, and a name cannot move or add words around it.
 QString shownText(const std::string& bytes);
 
+// A path as shownText shows each of its names, between the system's own
+// separators.
+QString shownPath(const std::string& path);
+
 // A message: its names as shownText shows them, in double quotes, and its
 // own words with only what would act on the text escaped.
 QString shownSentence(const Sentence& sentence);

@@ -281,18 +281,22 @@ private slots:
         QCOMPARE(ui.texts, QStringList{});
     }
 
-    // A folder whose name is not valid text is chosen in the tree by its real
-    // bytes; one that cannot be listed is named in a message, and the main
-    // window keeps its folder. "Missing" is typed, the others double-clicked.
+    // A folder whose name is not valid text, and would turn and break the
+    // line, shows escaped in the tree and both folder fields, and is chosen
+    // by its real bytes; one that cannot be listed is named in a message,
+    // and the main window keeps its folder. "Missing" is typed, the others
+    // double-clicked.
     void choosesAFolder() {
-        const std::pair<QByteArray, QString> rows[] = {
-            {"Bad\xff", {}}, {"Missing", u"no such file or directory"_s}, {"locked", u"permission denied"_s}};
-        for (const auto& [name, cause] : rows) {
+        const std::tuple<QByteArray, QString, QString> rows[] = {
+            {"Bad\xff\u202E\n", u"Bad\\xFF\\u202E\\x0A"_s, {}},
+            {"Missing", u"Missing"_s, u"no such file or directory"_s},
+            {"locked", u"locked"_s, u"permission denied"_s}};
+        for (const auto& [name, shown, cause] : rows) {
             if (name == "locked" && ::geteuid() == 0) {
                 QSKIP("Root lists any folder, and cannot become \"nobody\" here.");
             }
             Ui ui(u""_s);
-            const QString folder = ui.path(QFile::decodeName(name));
+            const QString folder = ui.path(shown);
             const std::filesystem::path bytes = (QFile::encodeName(ui.path()) + '/' + name).toStdString();
             if (name != "Missing") {
                 std::filesystem::create_directory(bytes);
@@ -300,10 +304,12 @@ private slots:
                 std::filesystem::permissions(bytes, std::filesystem::perms(name == "locked" ? 0 : 0700));
             }
             ui.click(f::Command2);
-            name == "Missing" ? ui.get<QLineEdit>(d::Text1)->setText(folder)
-                              : ui.doubleClickFolder(QFile::decodeName(name));
+            name == "Missing" ? ui.get<QLineEdit>(d::Text1)->setText(folder) : ui.doubleClickFolder(shown);
+            const QString chosen = ui.text(d::Text1);
             ui.click(d::OKButton);
-            QCOMPARE(ui.text(f::Text2), cause.isEmpty() ? ui.path(u"Bad\uFFFD"_s) : ui.path());
+            const QString kept = cause.isEmpty() ? folder : ui.path();
+            QCOMPARE((QStringList{chosen, ui.text(f::Text2), ui.get(f::Text2)->toolTip()}),
+                     (QStringList{name == "locked" ? kept : folder, kept, kept}));
             if (cause.isEmpty()) {
                 ui.click(f::Command3);
                 QVERIFY(std::filesystem::exists(bytes / "HP39DIR.000"));
