@@ -2,6 +2,7 @@
 
 #include "core/catalogue_error.h"
 #include "core/folder.h"
+#include "ui/answering_reader.h"
 #include "ui/failure_message.h"
 #include "ui/local_text.h"
 #include "ui/shown_text.h"
@@ -41,7 +42,7 @@ QString shownName(const fs::path& folder) {
 
 }  // namespace
 
-FolderTree::FolderTree(QWidget* parent) : QTreeWidget(parent) {
+FolderTree::FolderTree(QWidget* parent) : QTreeWidget(parent), lister_(listSubfolders) {
     setHeaderHidden(true);
     setRootIsDecorated(false);
     setItemsExpandable(false);
@@ -51,13 +52,17 @@ FolderTree::FolderTree(QWidget* parent) : QTreeWidget(parent) {
     connect(this, &QTreeWidget::itemDoubleClicked, this, &FolderTree::open);
 }
 
+void FolderTree::setLister(std::function<std::vector<std::string>(const std::string& folder)> lister) {
+    lister_ = std::move(lister);
+}
+
 void FolderTree::setPath(const QString& folder) {
     setFileName(toFileName(folder));
 }
 
 void FolderTree::setFileName(const std::string& folder) {
     const std::string newFileName = cleanFolderPath(folder).string();
-    const std::vector<std::string> subfolders = listSubfolders(newFileName);
+    const std::vector<std::string> subfolders = lister_(newFileName);
     fill(newFileName, subfolders);
     if (newFileName != fileName_) {
         fileName_ = newFileName;
@@ -80,6 +85,8 @@ void FolderTree::keyPressEvent(QKeyEvent* event) {
 void FolderTree::open(QTreeWidgetItem* item) {
     try {
         setFileName(item->data(0, Qt::UserRole).toByteArray().toStdString());
+    } catch (const ReadAbandoned&) {
+        return;
     } catch (const CatalogueError& error) {
         showFailure(this, error);
     }

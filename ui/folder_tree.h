@@ -2,6 +2,7 @@
 
 #include <QTreeWidget>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,9 @@ class FolderTree : public QTreeWidget {
 
 public:
     explicit FolderTree(QWidget* parent);
+
+    // Lists a folder's subfolders as listSubfolders does, by default with it.
+    void setLister(std::function<std::vector<std::string>(const std::string& folder)> lister);
 
     // The current folder, with a trailing separator only at a root ("C:\",
     // "/"), as the folder path is written throughout the program, and as
@@ -40,6 +44,7 @@ private:
     void open(QTreeWidgetItem* item);
     void fill(const std::string& folder, const std::vector<std::string>& subfolders);
 
+    std::function<std::vector<std::string>(const std::string& folder)> lister_;
     QString path_;
     std::string fileName_;
 };

@@ -2,6 +2,7 @@
 
 #include "core/catalogue_error.h"
 #include "ui/accessibility.h"
+#include "ui/answering_reader.h"
 #include "ui/control_names.h"
 #include "ui/drives.h"
 #include "ui/failure_message.h"
@@ -37,6 +38,7 @@ Dialog::Dialog(QWidget& parent, FolderWindowHost& host)
     useLayoutFont(*this);
     setAttribute(Qt::WA_DeleteOnClose);
     describeDialogControls(controls_);
+    controls_.Dir1->setLister([&host](const std::string& folder) { return host.subfoldersOf(folder); });
     const QRect clientArea = rectFromTwips(2760, 3750, 5775, 3375);
     setGeometry(clientArea.translated(parent.screen()->geometry().topLeft()));
     setFixedSize(clientArea.size());
@@ -58,6 +60,8 @@ void Dialog::AcceptFolder() {
             const QString typed = controls_.Text1->text();
             host_.takeFolder(typed == controls_.Dir1->path() ? controls_.Dir1->fileName()
                                                              : toFileName(typed));
+        } catch (const ReadAbandoned&) {
+            return;
         } catch (const CatalogueError& error) {
             // The window stays open on the path, so the user can correct it.
             showFailure(this, error);
@@ -109,6 +113,8 @@ void Dialog::Drive1_Change() {
 void Dialog::openDriveFolder(const QString& drive) {
     try {
         controls_.Dir1->setPath(currentFolderOn(drive));
+    } catch (const ReadAbandoned&) {
+        return;
     } catch (const CatalogueError&) {
         QMessageBox::critical(this, windowTitle(),
                               tr("The drive %1 cannot be read.").arg(shownPath(toFileName(drive))));

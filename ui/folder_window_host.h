@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <string>
+#include <vector>
 
 namespace quillmere {
 
@@ -22,6 +23,9 @@ public:
     // Throws CatalogueError, changing nothing, when the folder cannot be
     // listed.
     virtual void takeFolder(const std::string& folder) = 0;
+    // As listSubfolders, without freezing the windows. Throws ReadAbandoned
+    // when the program ends first.
+    virtual std::vector<std::string> subfoldersOf(const std::string& folder) = 0;
     virtual void setStatus(const QString& text) = 0;
     virtual void folderWindowCancelled() = 0;
 

@@ -36,6 +36,10 @@ namespace {
 // look smooth, rarely enough to cost nothing on a folder of 100,000 files.
 constexpr qint64 kBuildPaintIntervalMs = 33;
 
+Sentence silentFolder(const std::string& folder) {
+    return Sentence("Cannot list the folder ").name(folder).words(": it does not answer.");
+}
+
 }  // namespace
 
 Form1::Form1(const std::optional<std::string>& folder)
@@ -51,6 +55,9 @@ Form1::Form1(const std::optional<std::string>& folder)
     catalogue_.setObserver(this);
     catalogue_.setHeadReader([this](const std::string& path, const std::string& fileName) {
         return reader_.read(path, fileName);
+    });
+    catalogue_.setFolderLister([this](const std::string& folder) {
+        return reader_.answer([folder] { return listFolder(folder); }, silentFolder(folder));
     });
     describeForm1Controls(controls_);
 
@@ -147,6 +154,10 @@ void Form1::takeFolder(const std::string& folder) {
     controls_.Label1->increment();
 }
 
+std::vector<std::string> Form1::subfoldersOf(const std::string& folder) {
+    return reader_.answer([folder] { return listSubfolders(folder); }, silentFolder(folder));
+}
+
 void Form1::setStatus(const QString& text) {
     progressDisplay_.setStatus(text);
 }
@@ -168,6 +179,8 @@ void Form1::Form_Load() {
     controls_.Text2->setText(shownPath(catalogue_.folderPath()));
     try {
         controls_.File1->bind(catalogue_.folderPath());
+    } catch (const ReadAbandoned&) {
+        return;
     } catch (const CatalogueError& error) {
         showFailure(this, error);
         return;

@@ -43,6 +43,7 @@ public:
     void ExitProgram();
 
     void takeFolder(const std::string& folder) override;
+    std::vector<std::string> subfoldersOf(const std::string& folder) override;
     void setStatus(const QString& text) override;
     void folderWindowCancelled() override;
 
