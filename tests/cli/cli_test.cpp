@@ -154,6 +154,12 @@ TEST(CompanionRuns, EachTellsItsOutcome) {
         {"@ >&9", "", "1||quillmere-dir: Cannot write to standard output.", kBuilt},
         {"--serve @/ttyUSB0 @", "",
          "1||quillmere-dir: Cannot open the serial device \"@/ttyUSB0\": no such file or directory."},
+        // Root opens any file; anyone else is told how to get the right to.
+        {"--serve @/ttyUSB0 @", "touch @/ttyUSB0; chmod 0 @/ttyUSB0;",
+         ::geteuid() == 0
+             ? "1||quillmere-dir: Cannot serve on \"@/ttyUSB0\": it is not a serial device."
+             : "1||quillmere-dir: Cannot open the serial device \"@/ttyUSB0\": permission denied. "
+               "Add yourself to the \"dialout\" group (sudo adduser $USER dialout) and log in again."},
         {"--serve /dev/null @", "export PATH=/nonexistent;",
          "1||quillmere-dir: Cannot find the program \"kermit\": install the Debian package \"ckermit\"."},
         {"--serve /dev/null @", "exec 8</dev/null; flock 8;",

@@ -1,3 +1,4 @@
+#include "tests/support/line_lock.h"
 #include "tests/support/strict_client.h"
 #include "tests/support/temp_folder.h"
 
@@ -252,22 +253,24 @@ TEST_F(Serving, EachEndIsToldAndLeavesNothingBehind) {
             work.write(std::string("folder/") + name, expected.at(name));
             fs::last_write_time(folder + "/" + name, old);
         }
+        // Each pseudo-terminal pair made anew may get another number. A lock
+        // left by a program that has ended does not keep the line.
+        const std::string lock = lockFileOf(device);
+        std::ofstream(lock) << "  99999999\n";
         serve();
-        // Each pseudo-terminal pair made anew may get another number.
-        const std::string lock = "/var/lock/LCK.." + fs::canonical(device).filename().string();
         pid_t kermit = 0;
         ASSERT_TRUE(within(5000, [&] {
             const std::string id = std::to_string(server);
             return bool(std::ifstream("/proc/" + id + "/task/" + id + "/children") >> kermit);
         }));
-        EXPECT_TRUE(fs::exists(lock));
+        EXPECT_EQ(lockHolder(lock), server);
         const int line = ::open(clientSide.c_str(), O_RDWR | O_NOCTTY);
         EXPECT_EQ(strictGet(line, "HELLO.000", 1), kHello);
         ::close(line);
         c.end(kermit);
         EXPECT_EQ(exitWithin(server, 5000), c.status);
         EXPECT_TRUE(within(2000, [&] { return !fs::exists("/proc/" + std::to_string(kermit)); }));
-        EXPECT_FALSE(fs::exists(lock));
+        EXPECT_NE(lockHolder(lock), server);
         EXPECT_EQ(
             work.read("serve.out"),
             "HP39DIR.000 already lists the 2 entries; serving it as it is.\nSent HELLO.000 (33 bytes)\n");
