@@ -110,8 +110,24 @@ public:
         } else if (transfer.outcome == Outcome::Failed) {
             err_ << "quillmere-dir: Could not send \"" << transfer.name << "\": " << transfer.reason << "."
                  << std::endl;
+        } else if (transfer.outcome == Outcome::NotReceived) {
+            err_ << "quillmere-dir: Nothing kept of \"" << transfer.name
+                 << "\" from the calculator: " << transfer.reason << "." << std::endl;
+        } else if (!transfer.name.empty()) {
+            err_ << "quillmere-dir: Refused \"" << transfer.name
+                 << "\" from the calculator: " << transfer.reason << "." << std::endl;
         } else {
             err_ << "quillmere-dir: Refused a request: " << transfer.reason << "." << std::endl;
+        }
+    }
+    void received(const kermit::Receipt& receipt) override {
+        out_ << "Received " << receipt.name << " (" << receipt.bytes << " bytes)";
+        if (!receipt.keptEarlier.empty()) {
+            out_ << "; the earlier one is kept as " << receipt.keptEarlier;
+        }
+        out_ << std::endl;
+        if (!receipt.directoryFailure.empty()) {
+            err_ << "quillmere-dir: " << receipt.directoryFailure << std::endl;
         }
     }
     void ended(const std::string& failure) override { this->failure = failure; }
@@ -152,7 +168,7 @@ int serveFolder(const Options& options, std::ostream& out, std::ostream& err, bo
     // The line first: while it cannot be had, nothing is written.
     const std::string device =
         options.device.empty() ? kermit::onlySerialDevice(kermit::listSerialDevices()) : options.device;
-    kermit::Server server({device, options.speed, options.folder});
+    kermit::Server server({device, options.speed, options.folder, options.receive});
     Catalogue catalogue = catalogueFor(options);
     for (const std::string& name : catalogue.order().files()) {
         // Kermit takes a blank in a requested name as the end of that name.

@@ -6,7 +6,7 @@ const char* const kUsage =
     "Usage: quillmere-dir [--order FILE | --listing-order] [--dry-run] FOLDER\n"
     "       quillmere-dir --check FOLDER\n"
     "       quillmere-dir [--order FILE | --listing-order] --serve [DEVICE] [--speed BAUD]\n"
-    "                     FOLDER\n"
+    "                     [--receive] FOLDER\n"
     "       quillmere-dir --list-devices\n"
     "\n"
     "Writes HP39DIR.000 and HP39DIR.CUR into FOLDER for an HP39-series calculator.\n"
@@ -28,6 +28,9 @@ const char* const kUsage =
     "  --list-devices\n"
     "                show the serial devices present and what each is\n"
     "  --speed BAUD  the serial speed for --serve (9600)\n"
+    "  --receive     with --serve, take the files the calculator sends into FOLDER\n"
+    "                and list them last; an earlier file of the same name is kept\n"
+    "                as .NAME.~1~ (then ~2~, ...)\n"
     "  --help        show this text\n"
     "  --version     show the version\n";
 
@@ -65,6 +68,8 @@ Options parseOptions(const std::vector<std::string>& arguments) {
             options.listingOrder = true;
         } else if (argument == "--serve") {
             serve = true;
+        } else if (argument == "--receive") {
+            options.receive = true;
         } else if (argument == "--speed") {
             const std::string value = i + 1 < arguments.size() ? arguments[++i] : "";
             if (value.empty() || value.size() > 7 ||
@@ -97,8 +102,9 @@ Options parseOptions(const std::vector<std::string>& arguments) {
         throw UsageError(std::string(options.orderFile ? "--order" : "--listing-order") +
                          " has no meaning with --check");
     }
-    if (speedGiven && !serve) {
-        throw UsageError("--speed has no meaning without --serve");
+    if ((speedGiven || options.receive) && !serve) {
+        throw UsageError(std::string(speedGiven ? "--speed" : "--receive") +
+                         " has no meaning without --serve");
     }
     if (serve) {
         options.mode = Mode::Serve;

@@ -16,6 +16,7 @@ struct Options {
     bool listingOrder = false;  // drop the order the folder's directory keeps
     std::string device;         // --serve: the serial device the calculator is on, "" for the only one
     int speed = 9600;
+    bool receive = false;  // --serve: take files the calculator sends into the folder
 };
 
 // Words on the command line that do not make a valid call.

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -213,12 +214,48 @@ pid_t startKermit(const std::string& program, const int (&inherited)[4], int fol
     ::_exit(127);
 }
 
+// A file the client sent that arrived whole, kept in the folder only under
+// a name that may be stored there.
+void takeUpload(const std::string& folder, const std::string& sentName, const std::string& stagedName,
+                ServeObserver& observer) {
+    std::string refusal = refusalOf(sentName);
+    if (refusal.empty()) {
+        try {
+            observer.received(takeIn(folder, stagedName, sentName));
+            return;
+        } catch (const CatalogueError& error) {
+            refusal = error.what();
+            refusal.pop_back();
+        }
+    }
+    std::error_code ignored;
+    std::filesystem::remove(std::filesystem::path(folder) / kReceivingFolder / stagedName, ignored);
+    observer.transferred({Transfer::Outcome::Refused, sentName, -1, refusal, {}});
+}
+
+// Appends what fd holds by now to text; false once its writer has closed it.
+bool readAvailable(int fd, std::string& text) {
+    char buffer[4096];
+    for (ssize_t got; (got = ::read(fd, buffer, sizeof buffer)) != 0;) {
+        if (got < 0) {
+            return errno == EAGAIN || errno == EINTR;
+        }
+        text.append(buffer, static_cast<std::size_t>(got));
+    }
+    return false;
+}
+
 // Hands each complete line of both logs on until Kermit has closed them
 // (it has ended) or a stop signal arrives; true for the signal.
-bool relayLogs(int transactions, int packets, int stop, ServeObserver& observer) {
+bool relayLogs(const std::string& folder, int transactions, int packets, int stop, ServeObserver& observer) {
     PacketLog packetLog;
+    // Of each file the client is sending: the name kermit stores it under, and the name it was sent as.
+    std::map<std::string, std::string> sentNames;
     std::string pending[2];
     pollfd watched[3] = {{transactions, POLLIN, 0}, {packets, POLLIN, 0}, {stop, POLLIN, 0}};
+    for (const int log : {transactions, packets}) {
+        ::fcntl(log, F_SETFL, ::fcntl(log, F_GETFL) | O_NONBLOCK);
+    }
     while (watched[0].fd >= 0 || watched[1].fd >= 0) {
         if (::poll(watched, 3, -1) < 0) {
             if (errno == EINTR) {
@@ -229,31 +266,40 @@ bool relayLogs(int transactions, int packets, int stop, ServeObserver& observer)
         if (watched[2].revents != 0) {
             return true;
         }
-        // Kermit logs a file's packets before its transaction: the packet
-        // log first, so that a file starts before it is done.
-        for (int log = 1; log >= 0; --log) {
-            if (watched[log].revents == 0) {
-                continue;
-            }
-            char buffer[4096];
-            const ssize_t got = ::read(watched[log].fd, buffer, sizeof buffer);
-            if (got <= 0) {
+        // Kermit logs a file's packets before its transaction. The packet
+        // log read after the transaction log, and its lines handed on first,
+        // holds the packets of each transaction read: a file starts before
+        // it is done, and its name is known before it arrives.
+        for (int log = 0; log < 2; ++log) {
+            if (watched[log].fd >= 0 && !readAvailable(watched[log].fd, pending[log])) {
                 watched[log].fd = -1;
-                continue;
             }
+        }
+        for (int log = 1; log >= 0; --log) {
             std::string& text = pending[log];
-            text.append(buffer, static_cast<std::size_t>(got));
             for (std::size_t end; (end = text.find('\n')) != std::string::npos; text.erase(0, end + 1)) {
                 const std::string_view line(text.data(), end);
-                if (const std::optional<Transfer> transfer =
-                        log == 0 ? parseTransaction(line) : packetLog.read(line)) {
-                    if (transfer->outcome == Transfer::Outcome::Started) {
-                        observer.started(transfer->name);
-                    } else if (transfer->outcome == Transfer::Outcome::Sending) {
-                        observer.progressed(transfer->name, transfer->bytes);
-                    } else {
-                        observer.transferred(*transfer);
+                const std::optional<Transfer> transfer =
+                    log == 0 ? parseTransaction(line) : packetLog.read(line);
+                using Outcome = Transfer::Outcome;
+                if (!transfer) {
+                    continue;
+                }
+                if (transfer->outcome == Outcome::Started) {
+                    observer.started(transfer->name);
+                } else if (transfer->outcome == Outcome::Sending) {
+                    observer.progressed(transfer->name, transfer->bytes);
+                } else if (transfer->outcome == Outcome::Receiving) {
+                    sentNames[transfer->storedAs] = transfer->name;
+                } else if (transfer->outcome == Outcome::Received) {
+                    const auto sent = sentNames.find(transfer->name);
+                    takeUpload(folder, sent != sentNames.end() ? sent->second : transfer->name,
+                               transfer->name, observer);
+                    if (sent != sentNames.end()) {
+                        sentNames.erase(sent);
                     }
+                } else {
+                    observer.transferred(*transfer);
                 }
             }
         }
@@ -334,6 +380,18 @@ void Server::serveUntilEnd(ServeObserver& observer) {
     if (folder.fd < 0) {
         throw CatalogueError("Cannot open the folder \"" + settings_.folder + "\": " + lastCause() + ".");
     }
+    // Also on every way out: no part of a file received stays.
+    struct ReceivingFolder {
+        const std::string& folder;
+        ~ReceivingFolder() {
+            try {
+                resetReceivingFolder(folder, false);
+            } catch (const CatalogueError&) {
+                // Hidden, never listed, and cleared at the next start.
+            }
+        }
+    } receivingFolder{settings_.folder};
+    resetReceivingFolder(settings_.folder, settings_.receive);
     Pipe script;
     Pipe transactions;
     Pipe packets;
@@ -350,7 +408,7 @@ void Server::serveUntilEnd(ServeObserver& observer) {
     }
     transactions.close(1);
     packets.close(1);
-    if (relayLogs(transactions.ends[0], packets.ends[0], stop_[0], observer)) {
+    if (relayLogs(settings_.folder, transactions.ends[0], packets.ends[0], stop_[0], observer)) {
         stopKermit(kermit);
         return;
     }

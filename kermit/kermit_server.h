@@ -1,5 +1,6 @@
 #pragma once
 
+#include "kermit/received_file.h"
 #include "kermit/server_script.h"
 #include "kermit/transaction_log.h"
 
@@ -18,7 +19,10 @@ public:
         static_cast<void>(name);
         static_cast<void>(bytesSent);
     }
-    // A file sent, or a request refused or failed.
+    // A file taken into the folder.
+    virtual void received(const Receipt& receipt) { static_cast<void>(receipt); }
+    // A file sent, or a request refused or failed, or a file sent to us refused
+    // or cut short.
     virtual void transferred(const Transfer& transfer) = 0;
     // Serving is over, once a session: failure is empty after FINISH or a
     // stop, otherwise says what went wrong in words the user can act on.
@@ -40,8 +44,9 @@ public:
 
     // Serves settings.folder until the client sends FINISH, a stop signal
     // comes or stop() is called (at once if one came already), telling
-    // observer of each file sent and each request refused, then of the end:
-    // FINISH, the stop, the line lost, kermit failing or gone.
+    // observer of each file sent or received and each request refused, then
+    // of the end: FINISH, the stop, the line lost, kermit failing or gone.
+    // Leaves no part of a file received in the folder.
     void serve(ServeObserver& observer);
 
     // Ends serve() from any thread, as a stop signal does.

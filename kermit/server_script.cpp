@@ -1,5 +1,7 @@
 #include "kermit/server_script.h"
 
+#include "kermit/received_file.h"
+
 namespace quillmere::kermit {
 namespace {
 
@@ -57,11 +59,24 @@ std::string serverScript(const ServeSettings& settings) {
     script += "log packets " + descriptor(kPacketLogFd) + "\n" + orExit(kSetupFailed);
     // Nothing outside the working folder can be reached, through ".." or a link.
     script += "set root .\n" + orExit(kSetupFailed);
-    // A client may fetch files and end the session (GET, FINISH); every other
-    // service could change the folder, reach outside it or reopen the rest.
-    for (const char* service : {"send",      "mail", "print", "assign", "cd",     "copy",     "delete",
-                                "directory", "host", "mkdir", "rmdir",  "rename", "retrieve", "set",
-                                "space",     "type", "who",   "query",  "bye",    "exit",     "enable"}) {
+    if (settings.receive) {
+        // Kept apart until whole: we move each file in once the log says it arrived.
+        script +=
+            std::string("set file download-directory ") + kReceivingFolder + "\n" + orExit(kSetupFailed);
+        script += "set file incomplete discard\n";
+        // A name arriving twice before we moved the first gets a name of its own, which the log tells.
+        script += "set file collision rename\n";
+        // The file's mode is ours to choose, not the sender's.
+        script += "set receive permissions off\n";
+    } else {
+        script += "disable send\n";
+    }
+    // A client may fetch files and end the session (GET, FINISH), and send
+    // files when allowed; every other service could change the folder, reach
+    // outside it or reopen the rest.
+    for (const char* service : {"mail", "print", "assign", "cd",     "copy",     "delete", "directory",
+                                "host", "mkdir", "rmdir",  "rename", "retrieve", "set",    "space",
+                                "type", "who",   "query",  "bye",    "exit",     "enable"}) {
         script += std::string("disable ") + service + "\n";
     }
     script += "server\n";

@@ -8,6 +8,8 @@ struct ServeSettings {
     std::string device;
     int speed = 9600;
     std::string folder;
+    // Whether a file the client sends is taken into the folder.
+    bool receive = false;
 };
 
 // Where Kermit finds what the command file refers to. No name ever reaches
@@ -24,8 +26,10 @@ enum ScriptExit { kLineRefused = 3, kSpeedRefused = 4, kSetupFailed = 5, kSessio
 
 // The C-Kermit command file that serves its working folder, and nothing
 // outside it, on the line at kLineFd at settings.speed, writing its brief
-// transaction log and its packet log to their descriptors. It holds no byte
-// of settings.device or settings.folder.
+// transaction log and its packet log to their descriptors; with
+// settings.receive, taking files the client sends into the receiving folder
+// (received_file.h), which must be there. It holds no byte of
+// settings.device or settings.folder.
 std::string serverScript(const ServeSettings& settings);
 
 }  // namespace quillmere::kermit

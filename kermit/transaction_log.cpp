@@ -1,6 +1,7 @@
 #include "kermit/transaction_log.h"
 
 #include <charconv>
+#include <utility>
 
 namespace quillmere::kermit {
 
@@ -35,12 +36,13 @@ std::optional<Transfer> parseTransaction(std::string_view line) {
         return std::nullopt;
     }
     Transfer transfer;
-    transfer.outcome = direction == "RECV" ? Transfer::Outcome::Missing
-                       : after[2] == "OK"  ? Transfer::Outcome::Sent
-                                           : Transfer::Outcome::Failed;
-    const std::size_t folder = rest.find_last_of("/\\");
-    transfer.name =
-        std::string(direction == "SEND" && folder != std::string_view::npos ? rest.substr(folder + 1) : rest);
+    const bool ok = after[2] == "OK";
+    transfer.outcome = direction == "SEND" ? (ok ? Transfer::Outcome::Sent : Transfer::Outcome::Failed)
+                                           : (ok ? Transfer::Outcome::Received : Transfer::Outcome::Missing);
+    // Kermit stores a file received with a backslash in its name as it is.
+    const std::size_t folder = rest.find_last_of(ok && direction == "RECV" ? "/" : "/\\");
+    transfer.name = std::string(
+        (ok || direction == "SEND") && folder != std::string_view::npos ? rest.substr(folder + 1) : rest);
     std::from_chars(after[0].data(), after[0].data() + after[0].size(), transfer.bytes);
     std::string_view reason = line.substr(message + 2);
     transfer.reason = std::string(reason.substr(0, reason.rfind('"')));
@@ -57,10 +59,11 @@ std::optional<Transfer> PacketLog::read(std::string_view line) {
     const std::string_view packet = line.substr(mark + 3);
     const bool received = line[0] == 'r';
     const char type = packet[2];
-    // A new request, and the server's Send-Init, go with block check 1.
-    if ((!received && type == 'S') ||
-        (received && std::string_view("RIGCK").find(type) != std::string_view::npos)) {
+    // A new request, and either side's Send-Init, go with block check 1 and
+    // no repeat counts.
+    if (type == 'S' || (received && std::string_view("RIGCK").find(type) != std::string_view::npos)) {
         check_ = 1;
+        repeat_ = 0;
     }
     // The length character counts what follows it: sequence, type, data and
     // block check.
@@ -68,26 +71,58 @@ std::optional<Transfer> PacketLog::read(std::string_view line) {
     if (length < 2 + check_ || packet.size() < length + 1) {
         return std::nullopt;
     }
+    const std::size_t end = length + 1 - check_;
     std::string data;
-    for (std::size_t i = 3; i < length + 1 - check_; ++i) {
+    for (std::size_t i = 3; i < end; ++i) {
+        // The repeat prefix: "~", the count plus 32, then the byte.
+        std::size_t count = 1;
+        if (repeat_ != 0 && packet[i] == repeat_ && i + 2 < end) {
+            count = static_cast<unsigned char>(packet[++i]) - 32U;
+            ++i;
+        }
         char c = packet[i];
         // The control prefix: "#" then the byte with bit 6 flipped, or "#" itself.
-        if (c == '#' && i + 1 < length + 1 - check_) {
+        if (c == '#' && i + 1 < end) {
             c = packet[++i];
             c = (c & 0x7F) >= 0x3F && (c & 0x7F) <= 0x5F ? static_cast<char>(c ^ 0x40) : c;
         }
-        data += c;
+        data.append(count, c);
     }
-    // The client's answer to the Send-Init names the block check, its
-    // eighth field read raw, that Kermit then uses from the file header on.
-    if (received && type == 'Y' && lastSent_ == 'S') {
+    // The answer to a Send-Init names the block check, its eighth field read
+    // raw, used from the file header on, and repeats the ninth, the repeat
+    // prefix, when both sides take it.
+    if (type == 'Y' && (received ? lastSent_ : lastReceived_) == 'S') {
         const char named = length > 10 ? packet[10] : '1';
         check_ = named >= '1' && named <= '3' ? static_cast<std::size_t>(named - '0') : 1;
+        repeat_ = length > 11 && packet[11] == sendInitRepeat_ && packet[11] != ' ' ? packet[11] : 0;
+    }
+    if (type == 'S') {
+        sendInitRepeat_ = length > 11 ? packet[11] : ' ';
     }
     if (!received) {
         lastSent_ = type;
     }
     Transfer transfer;
+    if (received && type == 'F') {
+        receiving_ = data;
+    }
+    if (!received && type == 'Y' && lastReceived_ == 'F' && !receiving_.empty()) {
+        // Kermit answers a file header with the path it stores the file at.
+        transfer.outcome = Transfer::Outcome::Receiving;
+        transfer.name = receiving_;
+        transfer.storedAs = data.substr(data.find_last_of('/') + 1);
+        return transfer;
+    }
+    // The transaction log shows no file sent to the server that did not arrive.
+    if (type == 'E' && !receiving_.empty()) {
+        transfer.outcome = received ? Transfer::Outcome::NotReceived : Transfer::Outcome::Refused;
+        transfer.name = std::exchange(receiving_, {});
+        transfer.reason = (received ? "the client cancelled it: " : "") + data;
+        return transfer;
+    }
+    if (received && (type == 'Z' || type == 'B')) {
+        receiving_.clear();
+    }
     if (!received && (type == 'F' || type == 'B')) {
         sending_ = type == 'F' ? data : std::string();
         sent_ = 0;

@@ -46,6 +46,7 @@ inline constexpr char devices[] = "devices";
 inline constexpr char refresh[] = "refresh";
 inline constexpr char speed[] = "speed";
 inline constexpr char folder[] = "folder";
+inline constexpr char receive[] = "receive";
 inline constexpr char start[] = "start";
 inline constexpr char stop[] = "stop";
 inline constexpr char transfers[] = "transfers";

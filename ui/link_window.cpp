@@ -5,6 +5,7 @@
 #include "ui/control_names.h"
 #include "ui/local_text.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
@@ -61,6 +62,10 @@ public:
         QMetaObject::invokeMethod(
             window_, [window = window_, transfer] { window->showTransfer(transfer); }, Qt::QueuedConnection);
     }
+    void received(const kermit::Receipt& receipt) override {
+        QMetaObject::invokeMethod(
+            window_, [window = window_, receipt] { window->showReceived(receipt); }, Qt::QueuedConnection);
+    }
     void ended(const std::string& failure) override {
         QMetaObject::invokeMethod(
             window_, [window = window_, failure = fromLocal(failure)] { window->showEnd(failure); },
@@ -72,13 +77,16 @@ private:
 };
 
 LinkWindow::LinkWindow(QWidget* parent, std::function<bool()> directorySays,
-                       std::function<bool()> writeDirectory)
+                       std::function<bool()> writeDirectory, std::function<void()> filesChanged)
     : QWidget(parent, Qt::Window),
       directorySays_(std::move(directorySays)),
       writeDirectory_(std::move(writeDirectory)),
+      filesChanged_(std::move(filesChanged)),
       devices_(named(new QListWidget(this), names::devices, tr("Serial device"))),
       speed_(named(new QComboBox(this), names::speed, tr("Speed"))),
       folder_(named(new QLineEdit(this), names::folder, tr("Folder"))),
+      receive_(named(new QCheckBox(tr("Ta&ke files sent from the calculator"), this), names::receive,
+                     tr("Take files sent from the calculator"))),
       start_(named(new QPushButton(tr("&Start"), this), names::start, tr("Start"))),
       stop_(named(new QPushButton(tr("S&top"), this), names::stop, tr("Stop"))),
       transfers_(named(new QTreeWidget(this), names::transfers, tr("Transfers"))),
@@ -93,7 +101,7 @@ LinkWindow::LinkWindow(QWidget* parent, std::function<bool()> directorySays,
     // A few devices at most: the room goes to the transfers.
     devices_->setMaximumHeight(devices_->fontMetrics().height() * 6);
     folder_->setReadOnly(true);
-    transfers_->setHeaderLabels({tr("File"), tr("Bytes sent"), tr("Outcome")});
+    transfers_->setHeaderLabels({tr("File"), tr("Bytes"), tr("Outcome")});
     transfers_->setRootIsDecorated(false);
     transfers_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     status_->setWordWrap(true);
@@ -113,15 +121,16 @@ LinkWindow::LinkWindow(QWidget* parent, std::function<bool()> directorySays,
     grid->addWidget(speed_, 1, 1);
     grid->addWidget(label(tr("&Folder:"), folder_), 2, 0);
     grid->addWidget(folder_, 2, 1, 1, 2);
+    grid->addWidget(receive_, 3, 1, 1, 2);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(start_);
     buttons->addWidget(stop_);
     buttons->addStretch();
-    grid->addLayout(buttons, 3, 0, 1, 3);
-    grid->addWidget(label(tr("&Transfers:"), transfers_), 4, 0, 1, 3);
-    grid->addWidget(transfers_, 5, 0, 1, 3);
-    grid->addWidget(status_, 6, 0, 1, 3);
-    grid->setRowStretch(5, 1);
+    grid->addLayout(buttons, 4, 0, 1, 3);
+    grid->addWidget(label(tr("&Transfers:"), transfers_), 5, 0, 1, 3);
+    grid->addWidget(transfers_, 6, 0, 1, 3);
+    grid->addWidget(status_, 7, 0, 1, 3);
+    grid->setRowStretch(6, 1);
 
     connect(refresh, &QPushButton::clicked, this, &LinkWindow::refreshDevices);
     connect(start_, &QPushButton::clicked, this, &LinkWindow::start);
@@ -198,9 +207,9 @@ void LinkWindow::start() {
         }
     }
     try {
-        server_ = std::make_unique<kermit::Server>(
-            kermit::ServeSettings{device->data(Qt::UserRole).toByteArray().toStdString(),
-                                  speed_->currentData().toInt(), toFileName(folder_->text())});
+        server_ = std::make_unique<kermit::Server>(kermit::ServeSettings{
+            device->data(Qt::UserRole).toByteArray().toStdString(), speed_->currentData().toInt(),
+            toFileName(folder_->text()), receive_->isChecked()});
     } catch (const CatalogueError& error) {
         status_->setText(fromLocal(error.what()));
         return;
@@ -213,7 +222,11 @@ void LinkWindow::start() {
     });
     serving_->start();
     showServing(true);
-    status_->setText(tr("Serving: on the calculator, choose the folder's files to receive."));
+    status_->setText(
+        receive_->isChecked()
+            ? tr("Serving: on the calculator, choose the folder's files to receive, or send files "
+                 "to this folder.")
+            : tr("Serving: on the calculator, choose the folder's files to receive."));
 }
 
 void LinkWindow::stop() {
@@ -261,8 +274,8 @@ void LinkWindow::showTransfer(const kermit::Transfer& transfer) {
     switch (transfer.outcome) {
     case Outcome::Sent:
         if (auto* bar = static_cast<QProgressBar*>(transfers_->itemWidget(row, 1))) {
+            // The bytes sent as the progress counted them, of the size sent.
             bar->setMaximum(static_cast<int>(transfer.bytes));
-            bar->setValue(static_cast<int>(transfer.bytes));
         }
         row->setText(2, tr("Sent"));
         break;
@@ -272,11 +285,28 @@ void LinkWindow::showTransfer(const kermit::Transfer& transfer) {
     case Outcome::Failed:
         row->setText(2, tr("Not sent: %1").arg(fromLocal(transfer.reason)));
         break;
+    case Outcome::NotReceived:
+        row->setText(2, tr("Not received, nothing kept: %1").arg(fromLocal(transfer.reason)));
+        break;
     default:
         row->setText(2, tr("Refused: %1").arg(fromLocal(transfer.reason)));
         break;
     }
     transfers_->scrollToItem(row);
+}
+
+void LinkWindow::showReceived(const kermit::Receipt& receipt) {
+    auto* row = new QTreeWidgetItem(transfers_, {fromFileName(receipt.name), QString::number(receipt.bytes)});
+    QString outcome =
+        receipt.keptEarlier.empty()
+            ? tr("Received")
+            : tr("Received; the earlier file is kept as %1").arg(fromFileName(receipt.keptEarlier));
+    if (!receipt.directoryFailure.empty()) {
+        outcome += tr("; not listed in HP39DIR.000: %1").arg(fromLocal(receipt.directoryFailure));
+    }
+    row->setText(2, outcome);
+    transfers_->scrollToItem(row);
+    filesChanged_();
 }
 
 void LinkWindow::showEnd(const QString& failure) {
@@ -291,6 +321,7 @@ void LinkWindow::showServing(bool serving) {
     stop_->setEnabled(serving);
     devices_->setEnabled(!serving);
     speed_->setEnabled(!serving);
+    receive_->setEnabled(!serving);
 }
 
 }  // namespace quillmere

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -26,8 +27,9 @@ class LinkWindow : public QWidget {
 public:
     // directorySays tells whether the directory on disk lists the folder as
     // the main window does; writeDirectory writes it as "Create DIR" does,
-    // true when it did.
-    LinkWindow(QWidget* parent, std::function<bool()> directorySays, std::function<bool()> writeDirectory);
+    // true when it did; filesChanged lists the folder anew after a file came in.
+    LinkWindow(QWidget* parent, std::function<bool()> directorySays, std::function<bool()> writeDirectory,
+               std::function<void()> filesChanged);
     ~LinkWindow() override;
 
     // Shows the window, on folder unless it is serving one already.
@@ -48,6 +50,7 @@ private:
     void showStart(const QString& name);
     void showProgress(long long bytesSent);
     void showTransfer(const kermit::Transfer& transfer);
+    void showReceived(const kermit::Receipt& receipt);
     void showEnd(const QString& failure);
     void showServing(bool serving);
 
@@ -55,9 +58,11 @@ private:
 
     std::function<bool()> directorySays_;
     std::function<bool()> writeDirectory_;
+    std::function<void()> filesChanged_;
     QListWidget* devices_;
     QComboBox* speed_;
     QLineEdit* folder_;
+    QCheckBox* receive_;
     QPushButton* start_;
     QPushButton* stop_;
     QTreeWidget* transfers_;

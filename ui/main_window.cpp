@@ -135,6 +135,15 @@ void Form1::SendToCalculator() {
             [this] {
                 Command3_Click();
                 return directoryFilesSay(catalogue_.folderPath(), catalogue_.directoryText());
+            },
+            [this] {
+                try {
+                    takeFolder(catalogue_.folderPath());
+                } catch (const ReadAbandoned&) {
+                    // The program ended: nothing more is told.
+                } catch (const CatalogueError& error) {
+                    showFailure(this, error);
+                }
             });
     }
     link_->open(fromFileName(catalogue_.folderPath()));

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -104,13 +105,14 @@ protected:
     }
 
     // Serves work's folder (any bytes) on work's device, a link to "A", until it says what it did.
-    void serve(const std::string& served = "folder", const std::string& device = "A") {
+    void serve(const std::string& served = "folder", const std::string& device = "A",
+               const std::string& options = "") {
         if (device != "A") {
             fs::create_symlink(work.pathOf("A"), work.pathOf(device));
         }
         server = start("cd " + work.pathOf("cwd") + " && exec env HOME=" + work.path() +
-                           " TMPDIR=" + work.pathOf("tmp") + " " QUILLMERE_DIR_PROGRAM " --serve " +
-                           quoted(work.pathOf(device)) + " " + quoted(work.pathOf(served)),
+                           " TMPDIR=" + work.pathOf("tmp") + " " QUILLMERE_DIR_PROGRAM " --serve" + options +
+                           " " + quoted(work.pathOf(device)) + " " + quoted(work.pathOf(served)),
                        work.pathOf("serve"));
         ASSERT_TRUE(within(5000, [this] { return !work.read("serve.out").value_or("").empty(); }));
     }
@@ -155,6 +157,8 @@ TEST_F(Serving, EveryClientGetsTheFilesByteForByteAndNothingElse) {
         {"remote host touch HOST.000", "Refused a request: REMOTE HOST disabled."},
         {"remote delete HELLO.000", "Refused a request: REMOTE DELETE disabled."},
         {"remote cd ..", "Refused a request: REMOTE CD disabled."},
+        {"remote rename HELLO.000 GONE.000", "Refused a request: REMOTE RENAME disabled."},
+        {"remote set file collision overwrite", "Refused a request: REMOTE SET disabled."},
         {"send " + outside, "Refused a request: SEND disabled."}};
     std::string gets, sent, refused, commands, refusedOnce;
     for (const auto& [name, bytes] : expected) {
@@ -194,6 +198,42 @@ TEST_F(Serving, EveryClientGetsTheFilesByteForByteAndNothingElse) {
               refused + refused +
                   "quillmere-dir: Could not send \"Bytes.000\": the client cancelled it: Cancelled.\n" +
                   refused + refusedOnce + refused);
+}
+
+// With --receive, a whole file sent under a bare name is stored byte for byte and listed last, an
+// earlier one of that name kept under a hidden name; any other name, or a file cut short, leaves
+// nothing, nor does what a killed session left in the hidden folder files arrive in.
+TEST_F(Serving, TakesWholeFilesUnderBareNamesOnly) {
+    fs::create_directories(folder + "/.quillmere-receiving/left");
+    serve("folder", "A", " --receive");
+    const std::string sent = "HP39AscA 3 New\r\n" + allBytes;
+    const std::string names[] = {"NEW.000",   "HELLO.000",  ".HIDE.000", "hp39dir.000",
+                                 "sub/X.000", "sub\\X.000", "CUT.000"};
+    const int line = ::open(clientSide.c_str(), O_RDWR | O_NOCTTY);
+    for (const std::string& name : names) {
+        // What the calculator sees: only kermit's own refusal and a cancel fail there.
+        EXPECT_EQ(strictSend(line, name, sent, name == "CUT.000"), name != "CUT.000" && name != "sub/X.000");
+    }
+    ::close(line);
+    // Each name not kept is told, once.
+    std::string err;
+    EXPECT_TRUE(within(5000, [&] {
+        err = work.read("serve.err").value_or("");
+        return std::count(err.begin(), err.end(), '\n') == 5;
+    })) << err;
+    for (std::size_t i = 2; i < std::size(names); ++i) {
+        EXPECT_NE(err.find("\"" + names[i] + "\" from the calculator: "), std::string::npos) << names[i];
+    }
+    stop(server);
+    Files now = expected;
+    now["NEW.000"] = now["HELLO.000"] = sent;
+    now[".HELLO.000.~1~"] = kHello;
+    now["HP39DIR.000"] = "HP39AscAA 9 HELLO.0003 NewA 7 NEW.0003 NewB 9 Bytes.0005 Bytes";
+    EXPECT_EQ(filesOf(work, "folder"), now);
+    EXPECT_EQ(work.read("serve.out"),
+              "Wrote 2 entries to " + folder +
+                  "/HP39DIR.000.\nReceived NEW.000 (286 bytes)\nReceived HELLO.000 (286 "
+                  "bytes); the earlier one is kept as .HELLO.000.~1~\n");
 }
 
 // Folder and device names that were once read as Kermit commands: each is served as exactly that

@@ -1,6 +1,7 @@
 #include "tests/support/strict_client.h"
 
 #include <stdexcept>
+#include <vector>
 
 #include <poll.h>
 #include <unistd.h>
@@ -107,4 +108,33 @@ std::optional<std::string> strictGet(int fd, const std::string& name, int blockC
             return file;
         }
     }
+}
+
+bool strictSend(int fd, const std::string& name, const std::string& bytes, bool cancel) {
+    Line line{fd, {}};
+    // As our answer to its Send-Init in strictGet.
+    std::vector<std::pair<char, std::string>> packets{{'S', "~% @-#N1 "}, {'F', name}, {'D', ""}};
+    for (const char c : bytes) {
+        const bool control = (c & 0x7F) < 32 || (c & 0x7F) == 127;
+        // A new data packet once this one is nearly full.
+        (packets.back().second.size() > 86 ? packets.emplace_back('D', "") : packets.back()).second +=
+            control || c == '#' ? std::string{'#', control ? static_cast<char>(c ^ 0x40) : c}
+                                : std::string{c};
+    }
+    packets.insert(packets.end(), {{'Z', ""}, {'B', ""}});
+    for (std::size_t seq = 0; seq < packets.size(); ++seq) {
+        if (cancel && seq == 4) {
+            line.send(4, 'E', "Cancelled", 1);
+            return false;
+        }
+        line.send(static_cast<int>(seq % 64), packets[seq].first, packets[seq].second, 1);
+        std::string packet;
+        do {
+            packet = line.receive(1);
+        } while (packet[0] != tochar(static_cast<int>(seq % 64)) && packet[1] != 'E');
+        if (packet[1] != 'Y') {
+            return false;
+        }
+    }
+    return true;
 }

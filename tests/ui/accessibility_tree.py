@@ -115,7 +115,8 @@ def main():
         main_window = poll("the main window", lambda: window(app, "frame", "Quillmere"))
         link = poll("the calculator link window", lambda: window(app, "frame", "Calculator link"))
         check(link, [("list", "Serial device"), ("push button", "Refresh"), ("combo box", "Speed"),
-                     ("text", "Folder"), ("push button", "Start"), ("push button", "Stop"),
+                     ("text", "Folder"), ("check box", "Take files sent from the calculator"),
+                     ("push button", "Start"), ("push button", "Stop"),
                      ("tree", "Transfers")])
         shown = [("text", "Folder"), ("push button", "Change folder"), ("push button", "Create directory"),
                  ("push button", "Exit"), ("push button", "Move up"), ("push button", "Move down"),

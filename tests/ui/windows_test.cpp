@@ -428,8 +428,10 @@ private slots:
 
     // Ctrl+K in a list opens the link on the folder, the only device chosen, and it follows the
     // folder chosen in the main window. Start offers to write the stale directory first; a strict
-    // calculator then gets it and a file byte for byte, each a row with its progress bar full. Stop
-    // and closing the window end kermit and free the line and its lock for the next Start.
+    // calculator then gets it and a file byte for byte, each a row with its progress bar full (also
+    // for repeated bytes sent with repeat counts). With the check box on, a file it sends is stored
+    // and listed at once. Stop and closing the window end kermit and free the line and its lock for
+    // the next Start, leaving nothing behind.
     void servesTheFolderOverTheLink() {
         Ui ui(u""_s);
         const QTemporaryDir lines;
@@ -453,6 +455,7 @@ private slots:
         QTimer::singleShot(0, [] {
             static_cast<QMessageBox*>(QApplication::activeModalWidget())->button(QMessageBox::Yes)->click();
         });
+        ui.click(l::receive);
         ui.click(l::start);
         ui.timer.start(0);
         const QByteArray directory = "HP39AscAA 5 C.0003 CatA 5 B.0003 BeeA 5 A.0003 Ant";
@@ -461,7 +464,8 @@ private slots:
         QCOMPARE(strictGet(line, "HP39DIR.000", 1), directory.toStdString());
         QCOMPARE(strictGet(line, "B.000", 3), std::string("HP39AscA 3 Bee"));
         const auto* transfers = ui.get<QTreeWidget>(l::transfers);
-        QTRY_COMPARE(transfers->topLevelItemCount(), 2);
+        QVERIFY(strictSend(line, "D.000", "HP39AscA 3 Dog" + std::string(300, 'z')));
+        QTRY_COMPARE(ui.rows(f::List2), (QStringList{"A.000", "B.000", "C.000", "D.000"}));
         const auto sent = [transfers](int row) {
             const auto* bar =
                 static_cast<QProgressBar*>(transfers->itemWidget(transfers->topLevelItem(row), 1));
@@ -469,7 +473,14 @@ private slots:
                 .arg(bar->value())
                 .arg(bar->maximum());
         };
-        QCOMPARE((QStringList{sent(0), sent(1)}), (QStringList{"HP39DIR.000 50/50", "B.000 14/14"}));
+        // C-Kermit's own client takes the repeated bytes with repeat counts.
+        QVERIFY(!QProcess::execute(
+            u"kermit"_s,
+            {u"-Y"_s, u"-C"_s,
+             u"cd %1, set line %2, set carrier-watch off, get D.000, exit"_s.arg(lines.path(), calculator)}));
+        QTRY_COMPARE(transfers->topLevelItemCount(), 4);
+        QTRY_COMPARE((QStringList{sent(0), sent(1), sent(3)}),
+                     (QStringList{"HP39DIR.000 50/50", "B.000 14/14", "D.000 314/314"}));
         for (const char* end : {l::stop, "the frame's close control"}) {
             if (end != l::stop) {
                 ui.click(l::start);  // no question: the directory says the same now
@@ -481,6 +492,7 @@ private slots:
                         ui.get<QPushButton>(l::start)->isEnabled());
             QCOMPARE(kermitChildren(), 0);
             QVERIFY(lockHolder(lock) != ::getpid());
+            QVERIFY(!QFile::exists(ui.path(u".quillmere-receiving"_s)));
         }
         ::close(line);
         QCOMPARE(ui.texts, QStringList{});
