@@ -42,7 +42,7 @@ QString shownName(const fs::path& folder) {
 
 }  // namespace
 
-FolderTree::FolderTree(QWidget* parent) : QTreeWidget(parent), lister_(listSubfolders) {
+FolderTree::FolderTree(QWidget* parent) : QTreeWidget(parent) {
     setHeaderHidden(true);
     setRootIsDecorated(false);
     setItemsExpandable(false);

@@ -19,7 +19,8 @@ class FolderTree : public QTreeWidget {
 public:
     explicit FolderTree(QWidget* parent);
 
-    // Lists a folder's subfolders as listSubfolders does, by default with it.
+    // What lists a folder's subfolders, as listSubfolders does: set before
+    // a folder is opened.
     void setLister(std::function<std::vector<std::string>(const std::string& folder)> lister);
 
     // The current folder, with a trailing separator only at a root ("C:\",
