@@ -20,16 +20,16 @@
 namespace quillmere {
 namespace {
 
-[[noreturn]] void fail(const std::string& failure, const std::string& cause) {
-    throw CatalogueError(failure + ": " + cause + ".");
+[[noreturn]] void fail(const Sentence& failure, const std::string& cause) {
+    throw CatalogueError(Sentence(failure).words(": " + cause + "."));
 }
 
-[[noreturn]] void failWithErrno(const std::string& failure, int error) {
+[[noreturn]] void failWithErrno(const Sentence& failure, int error) {
     fail(failure, causeOf(std::error_code(error, std::generic_category())));
 }
 
 #ifdef _WIN32
-std::string readBounded(const std::string& path, std::size_t maxBytes, const std::string& failure) {
+std::string readBounded(const std::string& path, std::size_t maxBytes, const Sentence& failure) {
     std::error_code error;
     if (!std::filesystem::is_regular_file(std::filesystem::path(path), error)) {
         fail(failure, error ? causeOf(error) : "it is not a regular file");
@@ -49,7 +49,7 @@ std::string readBounded(const std::string& path, std::size_t maxBytes, const std
 #else
 // Opened without blocking, so a name that has become a FIFO or a device
 // is refused instead of waiting for a writer.
-std::string readBounded(const std::string& path, std::size_t maxBytes, const std::string& failure) {
+std::string readBounded(const std::string& path, std::size_t maxBytes, const Sentence& failure) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         failWithErrno(failure, errno);
@@ -95,11 +95,11 @@ std::string readBounded(const std::string& path, std::size_t maxBytes, const std
 
 }  // namespace
 
-std::string readFileStart(const std::string& path, std::size_t maxBytes, const std::string& failure) {
+std::string readFileStart(const std::string& path, std::size_t maxBytes, const Sentence& failure) {
     return readBounded(path, maxBytes, failure);
 }
 
-std::string readWholeFile(const std::string& path, const std::string& failure) {
+std::string readWholeFile(const std::string& path, const Sentence& failure) {
     std::string bytes = readBounded(path, kMaxWholeFileBytes + 1, failure);
     if (bytes.size() > kMaxWholeFileBytes) {
         fail(failure, "it is larger than " + std::to_string(kMaxWholeFileBytes >> 20) + " MiB");

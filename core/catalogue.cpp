@@ -28,6 +28,12 @@ std::size_t directoryTextBound(const std::vector<std::string>& fileNames) {
 
 }  // namespace
 
+FolderListing listFolder(const std::string& folder) {
+    std::vector<std::string> files = listCalculatorFiles(folder);
+    std::vector<std::string> rows = keptOrderOf(folder, files);
+    return {std::move(files), std::move(rows)};
+}
+
 Catalogue::Catalogue(std::string folderPath) : folderPath_(std::move(folderPath)) {}
 
 void Catalogue::setObserver(CatalogueObserver* observer) {
@@ -36,12 +42,14 @@ void Catalogue::setObserver(CatalogueObserver* observer) {
 }
 
 void Catalogue::bindFolder(const std::string& path) {
-    folderListing_ = listCalculatorFiles(path);
+    FolderListing listing = listFolder_(path);
+    folderListing_ = std::move(listing.files);
+    keptRows_ = std::move(listing.rows);
     folderPath_ = path;
 }
 
 void Catalogue::RefreshLists() {
-    order_.replaceFiles(keptOrderOf(folderPath_, folderListing_));
+    order_.replaceFiles(keptRows_);
 }
 
 void Catalogue::GetNames() {

@@ -17,6 +17,18 @@ class CatalogueObserver;
 // it where waiting on the file cannot freeze it.
 using HeadReader = std::function<std::string(const std::string& path, const std::string& fileName)>;
 
+// A folder as it opens: its calculator files (listCalculatorFiles), and
+// the rows in the order its directory keeps (keptOrderOf).
+struct FolderListing {
+    std::vector<std::string> files;
+    std::vector<std::string> rows;
+};
+FolderListing listFolder(const std::string& folder);
+
+// Lists a folder as listFolder does; a window lists it where waiting on the
+// folder cannot freeze it.
+using FolderLister = std::function<FolderListing(const std::string& folder)>;
+
 // The working state behind the main window: the chosen folder and its
 // listing, the order of preference, the fields last read, and the
 // directory text. Every failure that ends an action is thrown as a
@@ -27,6 +39,7 @@ public:
 
     void setObserver(CatalogueObserver* observer);
     void setHeadReader(HeadReader reader) { readHead_ = std::move(reader); }
+    void setFolderLister(FolderLister lister) { listFolder_ = std::move(lister); }
 
     const std::string& folderPath() const { return folderPath_; }
     // Lists path and, only when that succeeds, makes it the folder.
@@ -37,7 +50,7 @@ public:
     const PreferenceOrder& order() const { return order_; }
 
     // Refills the file list from the folder listing, in the order the
-    // folder's directory keeps (keptOrderOf), and empties the titles.
+    // folder's directory kept when it was listed, and empties the titles.
     void RefreshLists();
     // Reads the title of the file in each row and shows the title list.
     void GetNames();
@@ -70,6 +83,7 @@ private:
 
     std::string folderPath_;
     std::vector<std::string> folderListing_;
+    std::vector<std::string> keptRows_;
     PreferenceOrder order_;
     std::string lastHeaderLine_;
     std::string lastTitle_;
@@ -77,6 +91,7 @@ private:
     std::string directoryText_;
     CatalogueObserver* observer_ = nullptr;
     HeadReader readHead_ = readFileHead;
+    FolderLister listFolder_ = listFolder;
 };
 
 }  // namespace quillmere

@@ -27,10 +27,14 @@ std::string errnoCause(int error) {
     return causeOf(std::error_code(error, std::generic_category()));
 }
 
-[[noreturn]] void failToWrite(std::string_view fileName, const std::string& folder,
-                              const std::string& cause) {
-    throw CatalogueError("Cannot write \"" + std::string(fileName) + "\" in \"" + folder + "\": " + cause +
-                         ".");
+[[noreturn]] void failToWrite(std::string_view fileName, const std::string& folder, const Sentence& cause) {
+    throw CatalogueError(Sentence("Cannot write ")
+                             .name(fileName)
+                             .words(" in ")
+                             .name(folder)
+                             .words(": ")
+                             .append(cause)
+                             .words("."));
 }
 
 // Our own names beside a directory file: ".HP39DIR.000.1a2b3c4d.tmp" for a
@@ -196,7 +200,8 @@ std::string targetInside(const std::string& folder, std::string_view fileName) {
         failToWrite(fileName, folder, "it is a link that leads nowhere (" + errnoCause(ELOOP) + ")");
     }
     if (!staysInsideFolder(folder, path)) {
-        failToWrite(fileName, folder, "it is a link to \"" + target + "\", outside the folder");
+        failToWrite(fileName, folder,
+                    Sentence("it is a link to ").name(target).words(", outside the folder"));
     }
     return target;
 }
@@ -333,8 +338,8 @@ void syncFolder(const std::string& path, std::string_view fileName, const std::s
 // Undoes what a failed write did: its temporary files and the earlier
 // files' second names go, a replaced target gets its earlier file back or,
 // where there was none, goes. Returns what could not be put back.
-std::string undo(Replacement& file) {
-    std::string unrestored;
+Sentence undo(Replacement& file) {
+    Sentence unrestored("");
     if (!file.temporary.empty()) {
         writeCalls.unlink(file.temporary.c_str());
     }
@@ -343,8 +348,11 @@ std::string undo(Replacement& file) {
                                   ? writeCalls.unlink(file.target.c_str()) == 0
                                   : writeCalls.rename(file.kept.c_str(), file.target.c_str()) == 0;
         if (!restored) {
-            unrestored = ", and the earlier \"" + std::string(file.fileName) + "\" could not be put back" +
-                         (file.kept.empty() ? "" : " from \"" + file.kept + "\"") + ": " + errnoCause(errno);
+            unrestored.words(", and the earlier ").name(file.fileName).words(" could not be put back");
+            if (!file.kept.empty()) {
+                unrestored.words(" from ").name(file.kept);
+            }
+            unrestored.words(": " + errnoCause(errno));
         }
     } else if (!file.kept.empty()) {
         writeCalls.unlink(file.kept.c_str());
@@ -379,13 +387,11 @@ void writeDirectoryFiles(const std::string& folder, std::string_view directoryTe
             failToWrite(kDirectoryFileName, folder, "stopped by a signal before the new files stood");
         }
     } catch (const CatalogueError& error) {
-        const std::string unrestored = undo(current) + undo(directory);
-        if (unrestored.empty()) {
+        const Sentence unrestored = undo(current).append(undo(directory));
+        if (unrestored.text().empty()) {
             throw;
         }
-        std::string message = error.what();
-        message.insert(message.size() - 1, unrestored);
-        throw CatalogueError(message);
+        throw CatalogueError(Sentence(error.sentence()).withoutLast().append(unrestored).words("."));
     }
     for (Replacement* file : {&directory, &current}) {
         // One left behind goes with the next write.

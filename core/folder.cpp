@@ -2,6 +2,7 @@
 
 #include "core/catalogue_error.h"
 #include "core/directory_files.h"
+#include "core/read_calls.h"
 
 #include <algorithm>
 #include <cctype>
@@ -51,7 +52,16 @@ bool isHidden(const fs::directory_entry& entry, const std::string& name) {
 }
 
 [[noreturn]] void failToList(const std::string& folder, const std::error_code& error) {
-    throw CatalogueError("Cannot list the folder \"" + folder + "\": " + causeOf(error) + ".");
+    throw CatalogueError(Sentence("Cannot list the folder ").name(folder).words(": " + causeOf(error) + "."));
+}
+
+std::vector<fs::directory_entry> entriesOf(const std::string& folder) {
+    std::error_code error;
+    std::vector<fs::directory_entry> entries = readCalls.listFolder(fs::path(folder), error);
+    if (error) {
+        failToList(folder, error);
+    }
+    return entries;
 }
 
 }  // namespace
@@ -76,44 +86,26 @@ std::string joinPath(const std::string& folder, const std::string& name) {
 }
 
 std::vector<std::string> listCalculatorFiles(const std::string& folder) {
-    std::error_code error;
-    fs::directory_iterator entries(fs::path(folder), error);
-    if (error) {
-        failToList(folder, error);
-    }
     std::vector<std::string> names;
-    for (const fs::directory_iterator end; entries != end; entries.increment(error)) {
-        if (error) {
-            failToList(folder, error);
-        }
-        const fs::directory_entry& entry = *entries;
+    for (const fs::directory_entry& entry : entriesOf(folder)) {
         std::string name = entry.path().filename().string();
         std::error_code typeError;
-        if (isHidden(entry, name) || isDirectoryFileName(name) || !entry.is_regular_file(typeError)) {
-            continue;
+        if (!isHidden(entry, name) && !isDirectoryFileName(name) && entry.is_regular_file(typeError)) {
+            names.push_back(std::move(name));
         }
-        names.push_back(std::move(name));
-    }
-    if (error) {
-        failToList(folder, error);
     }
     std::sort(names.begin(), names.end(), lessIgnoringCase);
     return names;
 }
 
 std::vector<std::string> listSubfolders(const std::string& folder) {
-    std::error_code error;
-    fs::directory_iterator entries(fs::path(folder), error);
     std::vector<std::string> names;
-    for (const fs::directory_iterator end; !error && entries != end; entries.increment(error)) {
+    for (const fs::directory_entry& entry : entriesOf(folder)) {
         std::error_code typeError;
-        std::string name = entries->path().filename().string();
-        if (name.front() != '.' && entries->is_directory(typeError)) {
+        std::string name = entry.path().filename().string();
+        if (name.front() != '.' && entry.is_directory(typeError)) {
             names.push_back(std::move(name));
         }
-    }
-    if (error) {
-        failToList(folder, error);
     }
     std::sort(names.begin(), names.end(), lessIgnoringCase);
     return names;

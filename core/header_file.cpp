@@ -6,10 +6,11 @@
 namespace quillmere {
 
 std::string readFileHead(const std::string& path, const std::string& fileName) {
-    const std::string failure = "Cannot read the header line of \"" + fileName + "\"";
+    Sentence failure("Cannot read the header line of ");
+    failure.name(fileName);
     std::string head = readFileStart(path, kMaxHeadBytes, failure);
     if (head.empty()) {
-        throw CatalogueError(failure + ": the file is empty.");
+        throw CatalogueError(failure.words(": the file is empty."));
     }
     return head;
 }
@@ -19,7 +20,9 @@ ParsedHeader parseFileHead(const std::string& head, const std::string& fileName,
     try {
         return parseHeader(headerLine);
     } catch (const HeaderError& error) {
-        throw CatalogueError("Cannot read the title of \"" + fileName + "\": " + error.what() + ".");
+        throw CatalogueError(Sentence("Cannot read the title of ")
+                                 .name(fileName)
+                                 .words(": " + std::string(error.what()) + "."));
     }
 }
 

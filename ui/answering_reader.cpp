@@ -13,7 +13,6 @@
 #include <condition_variable>
 #include <exception>
 #include <mutex>
-#include <optional>
 #include <thread>
 
 namespace quillmere {
@@ -32,11 +31,10 @@ constexpr std::chrono::milliseconds kAnswerLimit{5000};
 struct AnsweringReader::Worker {
     std::mutex mutex;
     std::condition_variable changed;
-    std::optional<std::pair<std::string, std::string>> request;  // path, file name
+    std::function<void()> task;
     bool answered = false;
     // Whether the window runs while it waits, and so must be woken.
     bool waitedFor = false;
-    std::string head;
     std::exception_ptr failure;
     // Set when nobody waits for this worker any more: it ends after its read.
     bool abandoned = false;
@@ -58,16 +56,15 @@ void AnsweringReader::startWorker() {
     std::thread([worker = worker_, this] {
         std::unique_lock lock(worker->mutex);
         for (;;) {
-            worker->changed.wait(lock, [&] { return worker->request || worker->abandoned; });
+            worker->changed.wait(lock, [&] { return worker->task || worker->abandoned; });
             if (worker->abandoned) {
                 return;
             }
-            const auto [path, fileName] = *std::exchange(worker->request, std::nullopt);
+            const std::function<void()> task = std::exchange(worker->task, nullptr);
             lock.unlock();
-            std::string head;
             std::exception_ptr failure;
             try {
-                head = readFileHead(path, fileName);
+                task();
             } catch (...) {
                 failure = std::current_exception();
             }
@@ -75,7 +72,6 @@ void AnsweringReader::startWorker() {
             if (worker->abandoned) {
                 return;
             }
-            worker->head = std::move(head);
             worker->failure = failure;
             worker->answered = true;
             worker->changed.notify_all();
@@ -89,9 +85,14 @@ void AnsweringReader::startWorker() {
 }
 
 std::string AnsweringReader::read(const std::string& path, const std::string& fileName) {
+    return answer([path, fileName] { return readFileHead(path, fileName); },
+                  Sentence("Cannot read the header line of ").name(fileName).words(": it does not answer."));
+}
+
+void AnsweringReader::run(std::function<void()> task, const Sentence& silence) {
     const std::shared_ptr<Worker> worker = worker_;
     std::unique_lock lock(worker->mutex);
-    worker->request.emplace(path, fileName);
+    worker->task = std::move(task);
     worker->answered = false;
     worker->waitedFor = false;
     worker->changed.notify_all();
@@ -107,13 +108,12 @@ std::string AnsweringReader::read(const std::string& path, const std::string& fi
             if (end == WaitEnd::ProgramEnded) {
                 throw ReadAbandoned("The program ended.");
             }
-            throw CatalogueError("Cannot read the header line of \"" + fileName + "\": it does not answer.");
+            throw CatalogueError(silence);
         }
     }
     if (worker->failure) {
         std::rethrow_exception(worker->failure);
     }
-    return std::move(worker->head);
 }
 
 AnsweringReader::WaitEnd AnsweringReader::waitForAnswer() {

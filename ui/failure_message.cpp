@@ -10,7 +10,7 @@ namespace quillmere {
 
 void showFailure(QWidget* parent, const CatalogueError& error) {
     QMessageBox::critical(parent, QCoreApplication::translate("quillmere::Form1", "Quillmere"),
-                          shownText(error.what()));
+                          shownSentence(error.sentence()));
 }
 
 }  // namespace quillmere

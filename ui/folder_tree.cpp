@@ -2,10 +2,11 @@
 
 #include "core/catalogue_error.h"
 #include "core/folder.h"
+#include "ui/answering_reader.h"
 #include "ui/failure_message.h"
 #include "ui/local_text.h"
+#include "ui/shown_text.h"
 
-#include <QDir>
 #include <QKeyEvent>
 #include <QStyle>
 
@@ -36,8 +37,7 @@ std::vector<fs::path> lineage(fs::path folder) {
 }
 
 QString shownName(const fs::path& folder) {
-    return folder == folder.root_path() ? QDir::toNativeSeparators(fromFileName(folder.string()))
-                                        : fromFileName(folder.filename().string());
+    return folder == folder.root_path() ? shownPath(folder.string()) : shownText(folder.filename().string());
 }
 
 }  // namespace
@@ -52,17 +52,21 @@ FolderTree::FolderTree(QWidget* parent) : QTreeWidget(parent) {
     connect(this, &QTreeWidget::itemDoubleClicked, this, &FolderTree::open);
 }
 
+void FolderTree::setLister(std::function<std::vector<std::string>(const std::string& folder)> lister) {
+    lister_ = std::move(lister);
+}
+
 void FolderTree::setPath(const QString& folder) {
     setFileName(toFileName(folder));
 }
 
 void FolderTree::setFileName(const std::string& folder) {
     const std::string newFileName = cleanFolderPath(folder).string();
-    const std::vector<std::string> subfolders = listSubfolders(newFileName);
+    const std::vector<std::string> subfolders = lister_(newFileName);
     fill(newFileName, subfolders);
     if (newFileName != fileName_) {
         fileName_ = newFileName;
-        path_ = QDir::toNativeSeparators(fromFileName(fileName_));
+        path_ = shownPath(fileName_);
         emit pathChanged(path_);
     }
 }
@@ -81,6 +85,8 @@ void FolderTree::keyPressEvent(QKeyEvent* event) {
 void FolderTree::open(QTreeWidgetItem* item) {
     try {
         setFileName(item->data(0, Qt::UserRole).toByteArray().toStdString());
+    } catch (const ReadAbandoned&) {
+        return;
     } catch (const CatalogueError& error) {
         showFailure(this, error);
     }
@@ -101,7 +107,7 @@ void FolderTree::fill(const std::string& folder, const std::vector<std::string>&
     }
     for (const std::string& name : subfolders) {
         auto* item = new QTreeWidgetItem(current);
-        item->setText(0, fromFileName(name));
+        item->setText(0, shownText(name));
         item->setIcon(0, closedIcon);
         item->setData(0, Qt::UserRole, QByteArray::fromStdString(joinPath(folder, name)));
     }

@@ -2,6 +2,7 @@
 
 #include <QTreeWidget>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,9 +19,13 @@ class FolderTree : public QTreeWidget {
 public:
     explicit FolderTree(QWidget* parent);
 
+    // What lists a folder's subfolders, as listSubfolders does: set before
+    // a folder is opened.
+    void setLister(std::function<std::vector<std::string>(const std::string& folder)> lister);
+
     // The current folder, with a trailing separator only at a root ("C:\",
-    // "/"), as the folder path is written throughout the program. Names that
-    // are not valid text show replacement characters.
+    // "/"), as the folder path is written throughout the program, and as
+    // shownPath shows it.
     const QString& path() const { return path_; }
     // The same folder as the file system names it, byte for byte.
     const std::string& fileName() const { return fileName_; }
@@ -40,6 +45,7 @@ private:
     void open(QTreeWidgetItem* item);
     void fill(const std::string& folder, const std::vector<std::string>& subfolders);
 
+    std::function<std::vector<std::string>(const std::string& folder)> lister_;
     QString path_;
     std::string fileName_;
 };

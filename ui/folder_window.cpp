@@ -2,6 +2,7 @@
 
 #include "core/catalogue_error.h"
 #include "ui/accessibility.h"
+#include "ui/answering_reader.h"
 #include "ui/control_names.h"
 #include "ui/drives.h"
 #include "ui/failure_message.h"
@@ -37,6 +38,7 @@ Dialog::Dialog(QWidget& parent, FolderWindowHost& host)
     useLayoutFont(*this);
     setAttribute(Qt::WA_DeleteOnClose);
     describeDialogControls(controls_);
+    controls_.Dir1->setLister([&host](const std::string& folder) { return host.subfoldersOf(folder); });
     const QRect clientArea = rectFromTwips(2760, 3750, 5775, 3375);
     setGeometry(clientArea.translated(parent.screen()->geometry().topLeft()));
     setFixedSize(clientArea.size());
@@ -56,8 +58,10 @@ void Dialog::AcceptFolder() {
             // A path shown as the tree shows it is the tree's folder, whose
             // name need not be valid text: it goes by its real bytes.
             const QString typed = controls_.Text1->text();
-            host_.takeFolder(
-                typed, typed == controls_.Dir1->path() ? controls_.Dir1->fileName() : toFileName(typed));
+            host_.takeFolder(typed == controls_.Dir1->path() ? controls_.Dir1->fileName()
+                                                             : toFileName(typed));
+        } catch (const ReadAbandoned&) {
+            return;
         } catch (const CatalogueError& error) {
             // The window stays open on the path, so the user can correct it.
             showFailure(this, error);
@@ -95,22 +99,25 @@ void Dialog::keyPressEvent(QKeyEvent* event) {
 
 void Dialog::Form_Load() {
     const QString drive = driveOf(QDir::currentPath());
-    const QStringList drives = availableDrives();
-    controls_.Drive1->addItems(drives);
-    controls_.Drive1->setCurrentIndex(static_cast<int>(drives.indexOf(drive)));
+    for (const QString& each : availableDrives()) {
+        controls_.Drive1->addItem(shownPath(toFileName(each)), each);
+    }
+    controls_.Drive1->setCurrentIndex(controls_.Drive1->findData(drive));
     openDriveFolder(drive);
 }
 
 void Dialog::Drive1_Change() {
-    openDriveFolder(controls_.Drive1->currentText());
+    openDriveFolder(controls_.Drive1->currentData().toString());
 }
 
 void Dialog::openDriveFolder(const QString& drive) {
     try {
         controls_.Dir1->setPath(currentFolderOn(drive));
+    } catch (const ReadAbandoned&) {
+        return;
     } catch (const CatalogueError&) {
         QMessageBox::critical(this, windowTitle(),
-                              tr("The drive %1 cannot be read.").arg(shownText(toFileName(drive))));
+                              tr("The drive %1 cannot be read.").arg(shownPath(toFileName(drive))));
     }
 }
 

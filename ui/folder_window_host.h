@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <string>
+#include <vector>
 
 namespace quillmere {
 
@@ -18,10 +19,13 @@ enum class FolderWindowMode {
 class FolderWindowHost {
 public:
     virtual FolderWindowMode erm() const = 0;
-    // Binds the folder fileName, shows its path and file count, and
-    // refreshes the lists. Throws CatalogueError, changing nothing, when the
-    // folder cannot be listed.
-    virtual void takeFolder(const QString& path, const std::string& fileName) = 0;
+    // Binds folder, shows its path and file count, and refreshes the lists.
+    // Throws CatalogueError, changing nothing, when the folder cannot be
+    // listed.
+    virtual void takeFolder(const std::string& folder) = 0;
+    // As listSubfolders, without freezing the windows. Throws ReadAbandoned
+    // when the program ends first.
+    virtual std::vector<std::string> subfoldersOf(const std::string& folder) = 0;
     virtual void setStatus(const QString& text) = 0;
     virtual void folderWindowCancelled() = 0;
 

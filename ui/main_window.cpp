@@ -36,6 +36,10 @@ namespace {
 // look smooth, rarely enough to cost nothing on a folder of 100,000 files.
 constexpr qint64 kBuildPaintIntervalMs = 33;
 
+Sentence silentFolder(const std::string& folder) {
+    return Sentence("Cannot list the folder ").name(folder).words(": it does not answer.");
+}
+
 }  // namespace
 
 Form1::Form1(const std::optional<std::string>& folder)
@@ -51,6 +55,9 @@ Form1::Form1(const std::optional<std::string>& folder)
     catalogue_.setObserver(this);
     catalogue_.setHeadReader([this](const std::string& path, const std::string& fileName) {
         return reader_.read(path, fileName);
+    });
+    catalogue_.setFolderLister([this](const std::string& folder) {
+        return reader_.answer([folder] { return listFolder(folder); }, silentFolder(folder));
     });
     describeForm1Controls(controls_);
 
@@ -129,7 +136,15 @@ void Form1::SendToCalculator() {
                 Command3_Click();
                 return directoryFilesSay(catalogue_.folderPath(), catalogue_.directoryText());
             },
-            [this] { takeFolder(controls_.Text2->text(), catalogue_.folderPath()); });
+            [this] {
+                try {
+                    takeFolder(catalogue_.folderPath());
+                } catch (const ReadAbandoned&) {
+                    // The program ended: nothing more is told.
+                } catch (const CatalogueError& error) {
+                    showFailure(this, error);
+                }
+            });
     }
     link_->open(fromFileName(catalogue_.folderPath()));
 }
@@ -138,14 +153,18 @@ void Form1::ExitProgram() {
     QCoreApplication::exit(0);
 }
 
-void Form1::takeFolder(const QString& path, const std::string& fileName) {
-    controls_.File1->bind(fileName);
-    controls_.Text2->setText(path);
+void Form1::takeFolder(const std::string& folder) {
+    controls_.File1->bind(folder);
+    controls_.Text2->setText(shownPath(folder));
     if (link_) {
-        link_->setFolder(fromFileName(fileName));
+        link_->setFolder(fromFileName(folder));
     }
     showFileCount();
     controls_.Label1->increment();
+}
+
+std::vector<std::string> Form1::subfoldersOf(const std::string& folder) {
+    return reader_.answer([folder] { return listSubfolders(folder); }, silentFolder(folder));
 }
 
 void Form1::setStatus(const QString& text) {
@@ -166,9 +185,11 @@ void Form1::closeEvent(QCloseEvent* event) {
 // A start folder that cannot be listed stays the folder, shown and named in
 // the message, with empty lists: "Create DIR" then writes nowhere else.
 void Form1::Form_Load() {
-    controls_.Text2->setText(fromFileName(catalogue_.folderPath()));
+    controls_.Text2->setText(shownPath(catalogue_.folderPath()));
     try {
         controls_.File1->bind(catalogue_.folderPath());
+    } catch (const ReadAbandoned&) {
+        return;
     } catch (const CatalogueError& error) {
         showFailure(this, error);
         return;

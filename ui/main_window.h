@@ -42,7 +42,8 @@ public:
     // Ends the program at once: nothing more runs, nothing is written.
     void ExitProgram();
 
-    void takeFolder(const QString& path, const std::string& fileName) override;
+    void takeFolder(const std::string& folder) override;
+    std::vector<std::string> subfoldersOf(const std::string& folder) override;
     void setStatus(const QString& text) override;
     void folderWindowCancelled() override;
 

@@ -1,5 +1,7 @@
 #include "ui/shown_text.h"
 
+#include "core/folder.h"
+
 #include <string_view>
 #include <vector>
 
@@ -57,15 +59,19 @@ bool decomposes(char32_t c) {
                          fromPoint(c) != fromPoint(c).normalized(QString::NormalizationForm_C));
 }
 
+// Each escape has a length of its own ("\x" two digits, "\u" four, "\U"
+// eight), so a character after one never reads as part of it.
 QString escaped(char32_t value, bool isByte) {
     const bool asByte = isByte || value < 0x80;
-    return (asByte ? QLatin1String("\\x") : QLatin1String("\\u")) +
-           QString::number(value, 16).toUpper().rightJustified(asByte ? 2 : 4, QLatin1Char('0'));
+    const int digits = asByte ? 2 : value > 0xFFFF ? 8 : 4;
+    return QLatin1String(asByte        ? "\\x"
+                         : digits == 8 ? "\\U"
+                                       : "\\u") +
+           QString::number(value, 16).toUpper().rightJustified(digits, QLatin1Char('0'));
 }
 
-}  // namespace
-
-QString shownText(const std::string& bytes) {
+// As shownText; the program's own words keep their quotes and backslashes.
+QString shown(const std::string& bytes, bool isName) {
     std::vector<Piece> pieces;
     QString valid;
     for (std::size_t at = 0; at < bytes.size();) {
@@ -77,12 +83,42 @@ QString shownText(const std::string& bytes) {
         at += length ? static_cast<std::size_t>(length) : 1;
     }
     const bool composed = valid == valid.normalized(QString::NormalizationForm_C);
-    QString shown;
+    QString text;
     for (const Piece& piece : pieces) {
+        const bool quoting = isName && !piece.isByte && (piece.value == '\\' || piece.value == '"');
         const bool escape = piece.isByte || acts(piece.value) || (!composed && decomposes(piece.value));
-        shown += escape ? escaped(piece.value, piece.isByte) : fromPoint(piece.value);
+        text += quoting  ? QLatin1Char('\\') + fromPoint(piece.value)
+                : escape ? escaped(piece.value, piece.isByte)
+                         : fromPoint(piece.value);
     }
-    return shown;
+    return text;
+}
+
+}  // namespace
+
+QString shownText(const std::string& bytes) {
+    return shown(bytes, true);
+}
+
+QString shownPath(const std::string& path) {
+    QString shown;
+    for (std::size_t start = 0;;) {
+        const std::size_t end = path.find(kPathSeparator, start);
+        shown += shownText(path.substr(start, end - start));
+        if (end == std::string::npos) {
+            return shown;
+        }
+        shown += QLatin1Char(kPathSeparator);
+        start = end + 1;
+    }
+}
+
+QString shownSentence(const Sentence& sentence) {
+    QString text;
+    for (const Sentence::Part& part : sentence.parts()) {
+        text += part.isName ? u'"' + shownText(part.text) + u'"' : shown(part.text, false);
+    }
+    return text;
 }
 
 }  // namespace quillmere

@@ -62,7 +62,9 @@ public:
     // A user's double-click starts with a click; QTest sends the second half only.
     void doubleClickFolder(const QString& shown) const {
         auto* tree = get<QTreeWidget>(dialog_names::Dir1);
-        const QPoint at = tree->visualItemRect(tree->findItems(shown, Qt::MatchRecursive).value(0)).center();
+        const QTreeWidgetItem* item = tree->findItems(shown, Qt::MatchRecursive).value(0);
+        QVERIFY2(item, qPrintable(shown));
+        const QPoint at = tree->visualItemRect(item).center();
         QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, at);
         QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, at);
     }

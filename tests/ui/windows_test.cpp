@@ -143,6 +143,17 @@ ssize_t stallingRead(int fd, void* bytes, size_t size) {
     return ::read(fd, bytes, size);
 }
 
+// Listings of a folder named Slow wait likewise, at most twice as long as
+// a window waits: a window that did not wait apart fails rather than hangs.
+decltype(quillmere::readCalls.listFolder) realListing = quillmere::readCalls.listFolder;
+std::vector<std::filesystem::directory_entry> stallingListing(const std::filesystem::path& folder,
+                                                              std::error_code& error) {
+    for (int waits = 0; !released && folder.filename() == "Slow" && waits < 1000; ++waits) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return realListing(folder, error);
+}
+
 void key(Qt::Key pressed, Qt::KeyboardModifiers modifiers = {}) {
     QTest::keyClick(QApplication::focusWidget(), pressed, modifiers);
 }
@@ -293,18 +304,22 @@ private slots:
         QCOMPARE(ui.texts, QStringList{});
     }
 
-    // A folder whose name is not valid text is chosen in the tree by its real
-    // bytes; one that cannot be listed is named in a message, and the main
-    // window keeps its folder. "Missing" is typed, the others double-clicked.
+    // A folder whose name is not valid text, and would turn and break the
+    // line, shows escaped in the tree and both folder fields, and is chosen
+    // by its real bytes; one that cannot be listed is named in a message,
+    // and the main window keeps its folder. "Missing" is typed, the others
+    // double-clicked.
     void choosesAFolder() {
-        const std::pair<QByteArray, QString> rows[] = {
-            {"Bad\xff", {}}, {"Missing", u"no such file or directory"_s}, {"locked", u"permission denied"_s}};
-        for (const auto& [name, cause] : rows) {
+        const std::tuple<QByteArray, QString, QString> rows[] = {
+            {"Bad\xff\u202E\n", u"Bad\\xFF\\u202E\\x0A"_s, {}},
+            {"Missing", u"Missing"_s, u"no such file or directory"_s},
+            {"locked", u"locked"_s, u"permission denied"_s}};
+        for (const auto& [name, shown, cause] : rows) {
             if (name == "locked" && ::geteuid() == 0) {
                 QSKIP("Root lists any folder, and cannot become \"nobody\" here.");
             }
             Ui ui(u""_s);
-            const QString folder = ui.path(QFile::decodeName(name));
+            const QString folder = ui.path(shown);
             const std::filesystem::path bytes = (QFile::encodeName(ui.path()) + '/' + name).toStdString();
             if (name != "Missing") {
                 std::filesystem::create_directory(bytes);
@@ -312,14 +327,15 @@ private slots:
                 std::filesystem::permissions(bytes, std::filesystem::perms(name == "locked" ? 0 : 0700));
             }
             ui.click(f::Command2);
-            name == "Missing" ? ui.get<QLineEdit>(d::Text1)->setText(folder)
-                              : ui.doubleClickFolder(QFile::decodeName(name));
+            name == "Missing" ? ui.get<QLineEdit>(d::Text1)->setText(folder) : ui.doubleClickFolder(shown);
+            const QString chosen = ui.text(d::Text1);
             ui.click(d::OKButton);
-            QCOMPARE(ui.text(f::Text2), cause.isEmpty() ? ui.path(u"Bad\uFFFD"_s) : ui.path());
-            if (cause.isEmpty()) {
-                ui.click(f::Command3);
-                QVERIFY(std::filesystem::exists(bytes / "HP39DIR.000"));
-            }
+            const QString kept = cause.isEmpty() ? folder : ui.path();
+            QCOMPARE((QStringList{chosen, ui.text(f::Text2), ui.get(f::Text2)->toolTip()}),
+                     (QStringList{name == "locked" ? kept : folder, kept, kept}));
+            ui.click(f::Command3);  // into the folder shown
+            QVERIFY(cause.isEmpty() ? std::filesystem::exists(bytes / "HP39DIR.000")
+                                    : ui.built() != kEarlier);
             QCOMPARE(ui.texts, cause.isEmpty()
                                    ? QStringList()
                                    : QStringList{u"Cannot list the folder \"%1\": %2."_s.arg(folder, cause)});
@@ -331,16 +347,19 @@ private slots:
     }
 
     // Names and titles that would lie are shown escaped in the lists and the
-    // messages, while the directory keeps their bytes.
+    // messages, while the directory keeps their bytes; a name that spells out
+    // an escape, or holds a quote, cannot pass for the real one or end the
+    // quoted name early.
     void showsNamesThatCannotLie() {
         const std::pair<std::string, std::string> files[] = {
             {"aplet\u202Eoo0.txt", "HP39AscA 14 Game\u202Eexe.txt"},
+            {"aplet\\u202Eoo0.txt", "HP39AscA 3 Bee"},
             {"Bad\xff", "HP39AscA 3 Bee"},
             {"Bad\xfe", "HP39AscA 4 Bee\xff"},
             {"\u00e9", "HP39AscA 3 e\u0301"},
             {"e\u0301", "HP39AscA 2 \u00e9"},
             {"Z\u200b\u2066", "HP39AscA 5 Z\u0085\u061c"},
-            {"N\nAll 3 files were read.", "HP39AscA 3 Nut"}};
+            {"N\"\nAll 3 files were read.", "HP39AscA 3 Nut"}};
         Ui ui(u""_s);
         const std::filesystem::path folder = ui.folder.path().toStdString();
         for (const auto& [name, header] : files) {
@@ -355,18 +374,19 @@ private slots:
         }
         shown.sort();
         QCOMPARE(shown, (QStringList{u"B.000 | Bee"_s, u"Bad\\xFE | Bee\\xFF"_s, u"Bad\\xFF | Bee"_s,
-                                     u"C.000 | Cat"_s, u"N\\x0AAll 3 files were read. | Nut"_s,
-                                     u"Z\\u200B\\u2066 | Z\\u0085\\u061C"_s,
+                                     u"C.000 | Cat"_s, u"N\\\"\\x0AAll 3 files were read. | Nut"_s,
+                                     u"Z\\u200B\\u2066 | Z\\u0085\\u061C"_s, u"aplet\\\\u202Eoo0.txt | Bee"_s,
                                      u"aplet\\u202Eoo0.txt | Game\\u202Eexe.txt"_s, u"e\\u0301 | \u00e9"_s,
                                      u"\u00e9 | e\\u0301"_s}));
         ui.click(f::Command3);
         QVERIFY(
             ui.built().contains("A 15 aplet\xE2\x80\xAEoo0.txt14 Game\xE2\x80\xAE"
                                 "exe.txt"));
-        std::ofstream(folder / "N\nAll 3 files were read.", std::ios::trunc);
+        std::ofstream(folder / "N\"\nAll 3 files were read.", std::ios::trunc);
         ui.click(f::Command3);
-        QCOMPARE(ui.texts, QStringList{u"Cannot read the header line of \"N\\x0AAll 3 files were read.\": "
-                                       u"the file is empty."_s});
+        QCOMPARE(ui.texts,
+                 QStringList{u"Cannot read the header line of \"N\\\"\\x0AAll 3 files were read.\": "
+                             u"the file is empty."_s});
     }
 
     // Both windows as laid out, in twips. The main window's buttons work
@@ -503,10 +523,11 @@ private slots:
         socat.waitForFinished();
     }
 
-    // Another program's lock on the folder, or a file that does not answer,
-    // freezes nothing: the user is told, naming the file, and the earlier
-    // directory stands; the build's progress goes on showing, and "Exit"
-    // ends a wait at once. Last, since no event loop runs after "Exit".
+    // Another program's lock on the folder, or a file or folder that does
+    // not answer, freezes nothing: the user is told, naming it, and the
+    // earlier directory, folder and lists stand; the window goes on
+    // painting, and "Exit" ends a wait at once. Last, since no event loop
+    // runs after "Exit".
     void answersWhileOthersDoNot() {
         Ui ui(u""_s);
         const int folder = ::open(QFile::encodeName(ui.path()), O_RDONLY | O_DIRECTORY);
@@ -518,8 +539,9 @@ private slots:
         QTimer seen;
         QObject::connect(&seen, &QTimer::timeout, [&] {
             shown << ui.text(f::status) + ui.text(f::Label3);
-            // Refused while the build waits; not sent past the message that ends it.
-            if (!QApplication::activeModalWidget()) {
+            // Refused while the build waits; not sent past the message that
+            // ends it, nor to a build the folder window's clicks would start.
+            if (!QApplication::activeModalWidget() && !ui.folderWindow()) {
                 QTest::mouseClick(ui.get(f::Command3), Qt::LeftButton);
             }
         });
@@ -532,9 +554,23 @@ private slots:
         QCOMPARE(ui.texts, silent);
         QCOMPARE(ui.built(), kEarlier);
         QVERIFY(shown.contains(u"Adding B.00033.3333333333333%"_s));
+        QDir(ui.path()).mkdir(u"Slow"_s);
+        quillmere::readCalls.listFolder = stallingListing;
+        ui.click(f::Command2);
+        shown.clear();
+        ui.doubleClickFolder(u"Slow"_s);
+        QVERIFY(!shown.isEmpty());
+        ui.get<QLineEdit>(d::Text1)->setText(ui.path(u"Slow"_s));
+        ui.click(d::OKButton);
+        const QStringList unlisted =
+            silent +
+            QStringList(2, u"Cannot list the folder \"%1\": it does not answer."_s.arg(ui.path(u"Slow"_s)));
+        QCOMPARE(ui.texts, unlisted);
+        QCOMPARE(QStringList{ui.text(f::Text2)} + ui.rows(f::List2),
+                 (QStringList{ui.path(), "A.000", "B.000", "C.000"}));
         QTimer::singleShot(0, [&] { ui.click(f::Command4); });
-        ui.click(f::Command6);
-        QCOMPARE(ui.texts, silent);  // no second file that does not answer
+        ui.click(d::OKButton);
+        QCOMPARE(ui.texts, unlisted);  // no second folder that does not answer
         released = true;
     }
 };
