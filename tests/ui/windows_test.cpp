@@ -539,9 +539,9 @@ private slots:
         QTimer seen;
         QObject::connect(&seen, &QTimer::timeout, [&] {
             shown << ui.text(f::status) + ui.text(f::Label3);
-            // Refused while the build waits; not sent past the message that
-            // ends it, nor to a build the folder window's clicks would start.
-            if (!QApplication::activeModalWidget() && !ui.folderWindow()) {
+            // Refused while the build waits, so sent only then: past the
+            // message that ends it, a click would start a build of its own.
+            if (ui.texts.size() == 1) {
                 QTest::mouseClick(ui.get(f::Command3), Qt::LeftButton);
             }
         });
