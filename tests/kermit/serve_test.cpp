@@ -214,26 +214,33 @@ TEST_F(Serving, TakesWholeFilesUnderBareNamesOnly) {
         // What the calculator sees: only kermit's own refusal and a cancel fail there.
         EXPECT_EQ(strictSend(line, name, sent, name == "CUT.000"), name != "CUT.000" && name != "sub/X.000");
     }
+    // A file kept whose directory cannot be written is told too.
+    fs::remove(folder + "/HP39DIR.CUR");
+    fs::create_directory(folder + "/HP39DIR.CUR");
+    EXPECT_TRUE(strictSend(line, "LATE.000", sent));
     ::close(line);
     // Each name not kept is told, once.
     std::string err;
     EXPECT_TRUE(within(5000, [&] {
         err = work.read("serve.err").value_or("");
-        return std::count(err.begin(), err.end(), '\n') == 5;
+        return std::count(err.begin(), err.end(), '\n') == 6;
     })) << err;
+    EXPECT_NE(err.find("quillmere-dir: Cannot write \"HP39DIR.CUR\" in \"" + folder + "\": "),
+              std::string::npos);
     for (std::size_t i = 2; i < std::size(names); ++i) {
         EXPECT_NE(err.find("\"" + names[i] + "\" from the calculator: "), std::string::npos) << names[i];
     }
     stop(server);
     Files now = expected;
-    now["NEW.000"] = now["HELLO.000"] = sent;
+    now["NEW.000"] = now["HELLO.000"] = now["LATE.000"] = sent;
+    now["HP39DIR.CUR"] = "";
     now[".HELLO.000.~1~"] = kHello;
     now["HP39DIR.000"] = "HP39AscAA 9 HELLO.0003 NewA 7 NEW.0003 NewB 9 Bytes.0005 Bytes";
     EXPECT_EQ(filesOf(work, "folder"), now);
     EXPECT_EQ(work.read("serve.out"),
               "Wrote 2 entries to " + folder +
                   "/HP39DIR.000.\nReceived NEW.000 (286 bytes)\nReceived HELLO.000 (286 "
-                  "bytes); the earlier one is kept as .HELLO.000.~1~\n");
+                  "bytes); the earlier one is kept as .HELLO.000.~1~\nReceived LATE.000 (286 bytes)\n");
 }
 
 // Folder and device names that were once read as Kermit commands: each is served as exactly that
