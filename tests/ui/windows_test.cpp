@@ -498,8 +498,10 @@ private slots:
                 ui.click(l::start);    // no question: the directory says the same now
                 QCOMPARE(strictGet(line, "A.000", 1), std::string("HP39AscA 3 Ant"));
                 QVERIFY(!strictSend(line, "E.000", "HP39AscA 3 Elk"));
-                QTRY_COMPARE(transfers->topLevelItemCount(), 2);
-                QCOMPARE(transfers->topLevelItem(1)->text(2), u"Refused: SEND disabled"_s);
+                // One row each time the client, slow to hear, asked again.
+                QTRY_VERIFY(transfers->topLevelItemCount() > 1);
+                QCOMPARE(transfers->topLevelItem(transfers->topLevelItemCount() - 1)->text(2),
+                         u"Refused: SEND disabled"_s);
             }
             QCOMPARE(lockHolder(lock), ::getpid());
             // The folder served stays named; the one chosen meanwhile is the next Start's.
