@@ -52,6 +52,9 @@ QListView* listBox(QWidget* parent, const char* name) {
     control->setSelectionMode(QAbstractItemView::SingleSelection);
     // Folders of a hundred thousand files stay quick to fill and scroll.
     control->setUniformItemSizes(true);
+    // Names too long for the list keep their ends, where long names of one
+    // folder tend to differ ("…LEVEL1.000", "…LEVEL2.000").
+    control->setTextElideMode(Qt::ElideMiddle);
     return control;
 }
 

@@ -12,7 +12,9 @@ int OrderListModel::rowCount(const QModelIndex& parent) const {
 QVariant OrderListModel::data(const QModelIndex& index, int role) const {
     // The vector changes before the list box hears of it: a row it asks
     // for in between may be gone.
-    if (role != Qt::DisplayRole || index.row() < 0 || index.row() >= rowCount()) {
+    // The whole text on hover too, for a row too long to show it all.
+    if ((role != Qt::DisplayRole && role != Qt::ToolTipRole) || index.row() < 0 ||
+        index.row() >= rowCount()) {
         return {};
     }
     return text_(rows_[static_cast<std::size_t>(index.row())]);

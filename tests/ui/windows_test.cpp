@@ -359,7 +359,9 @@ private slots:
             {"\u00e9", "HP39AscA 3 e\u0301"},
             {"e\u0301", "HP39AscA 2 \u00e9"},
             {"Z\u200b\u2066", "HP39AscA 5 Z\u0085\u061c"},
-            {"N\"\nAll 3 files were read.", "HP39AscA 3 Nut"}};
+            {"N\"\nAll 3 files were read.", "HP39AscA 3 Nut"},
+            {"Physics and chemistry revision, LEVEL1.000", "HP39AscA 3 Bee"},
+            {"Physics and chemistry revision, LEVEL2.000", "HP39AscA 3 Bee"}};
         Ui ui(u""_s);
         const std::filesystem::path folder = ui.folder.path().toStdString();
         for (const auto& [name, header] : files) {
@@ -375,9 +377,20 @@ private slots:
         shown.sort();
         QCOMPARE(shown, (QStringList{u"B.000 | Bee"_s, u"Bad\\xFE | Bee\\xFF"_s, u"Bad\\xFF | Bee"_s,
                                      u"C.000 | Cat"_s, u"N\\\"\\x0AAll 3 files were read. | Nut"_s,
+                                     u"Physics and chemistry revision, LEVEL1.000 | Bee"_s,
+                                     u"Physics and chemistry revision, LEVEL2.000 | Bee"_s,
                                      u"Z\\u200B\\u2066 | Z\\u0085\\u061C"_s, u"aplet\\\\u202Eoo0.txt | Bee"_s,
                                      u"aplet\\u202Eoo0.txt | Game\\u202Eexe.txt"_s, u"e\\u0301 | \u00e9"_s,
                                      u"\u00e9 | e\\u0301"_s}));
+        // Rows too long for the list still look different.
+        const auto* list = ui.get<QListView>(f::List2);
+        const auto pixels = [list](const QString& name) {
+            const QModelIndex row =
+                list->model()->match(list->model()->index(0, 0), Qt::DisplayRole, name)[0];
+            return list->viewport()->grab(list->visualRect(row)).toImage();
+        };
+        QVERIFY(pixels(u"Physics and chemistry revision, LEVEL1.000"_s) !=
+                pixels(u"Physics and chemistry revision, LEVEL2.000"_s));
         ui.click(f::Command3);
         QVERIFY(
             ui.built().contains("A 15 aplet\xE2\x80\xAEoo0.txt14 Game\xE2\x80\xAE"
