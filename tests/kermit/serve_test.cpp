@@ -214,7 +214,10 @@ TEST_F(Serving, TakesWholeFilesUnderBareNamesOnly) {
         // What the calculator sees: only kermit's own refusal and a cancel fail there.
         EXPECT_EQ(strictSend(line, name, sent, name == "CUT.000"), name != "CUT.000" && name != "sub/X.000");
     }
-    // A file kept whose directory cannot be written is told too.
+    // A file kept whose directory cannot be written is told too. Kermit
+    // logs each file a moment after the client hears it arrived.
+    EXPECT_TRUE(
+        within(5000, [&] { return work.read("serve.out").value_or("").find("HELLO") != std::string::npos; }));
     fs::remove(folder + "/HP39DIR.CUR");
     fs::create_directory(folder + "/HP39DIR.CUR");
     EXPECT_TRUE(strictSend(line, "LATE.000", sent));
