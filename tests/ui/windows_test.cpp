@@ -497,13 +497,15 @@ private slots:
                 .arg(bar->value())
                 .arg(bar->maximum());
         };
+        QVERIFY(!strictSend(line, "CUT.000", std::string(300, 'c'), true));  // cut short: nothing kept
         // C-Kermit's own client takes the repeated bytes with repeat counts.
         QVERIFY(!QProcess::execute(
             u"kermit"_s,
             {u"-Y"_s, u"-C"_s,
              u"cd %1, set line %2, set carrier-watch off, get D.000, exit"_s.arg(lines.path(), calculator)}));
-        QTRY_COMPARE(transfers->topLevelItemCount(), 5);
-        QTRY_COMPARE((QStringList{sent(0), sent(1), sent(4)}),
+        QTRY_COMPARE(transfers->topLevelItemCount(), 6);
+        QVERIFY(!QFile::exists(ui.path(u"CUT.000"_s)));
+        QTRY_COMPARE((QStringList{sent(0), sent(1), sent(5)}),
                      (QStringList{"HP39DIR.000 50/50", "B.000 14/14", "D.000 314/314"}));
         for (const char* end : {l::stop, "the frame's close control"}) {
             if (end != l::stop) {
