@@ -245,13 +245,30 @@ bool readAvailable(int fd, std::string& text) {
     return false;
 }
 
-// Hands each complete line of both logs on until Kermit has closed them
-// (it has ended) or a stop signal arrives; true for the signal.
-bool relayLogs(const std::string& folder, int transactions, int packets, int stop, ServeObserver& observer) {
+// Asks Kermit to end, and makes it if it has not within the grace time.
+void stopKermit(pid_t kermit) {
+    ::kill(kermit, SIGTERM);
+    for (int waited = 0; waited < kTermGraceMs; waited += 10) {
+        if (::waitpid(kermit, nullptr, WNOHANG) == kermit) {
+            return;
+        }
+        ::poll(nullptr, 0, 10);
+    }
+    ::kill(kermit, SIGKILL);
+    ::waitpid(kermit, nullptr, 0);
+}
+
+// Hands each complete line of both logs on until Kermit has closed them,
+// having ended by itself or been stopped on a stop signal; true for the
+// signal. What Kermit logged before it ended, such as a file that had just
+// gone out, is told either way.
+bool relayLogs(const std::string& folder, int transactions, int packets, int stop, pid_t kermit,
+               ServeObserver& observer) {
     PacketLog packetLog;
     // Of each file the client is sending: the name kermit stores it under, and the name it was sent as.
     std::map<std::string, std::string> sentNames;
     std::string pending[2];
+    bool stopped = false;
     pollfd watched[3] = {{transactions, POLLIN, 0}, {packets, POLLIN, 0}, {stop, POLLIN, 0}};
     for (const int log : {transactions, packets}) {
         ::fcntl(log, F_SETFL, ::fcntl(log, F_GETFL) | O_NONBLOCK);
@@ -261,10 +278,12 @@ bool relayLogs(const std::string& folder, int transactions, int packets, int sto
             if (errno == EINTR) {
                 continue;
             }
-            return false;
+            return stopped;
         }
         if (watched[2].revents != 0) {
-            return true;
+            stopKermit(kermit);
+            stopped = true;
+            watched[2].fd = -1;
         }
         // Kermit logs a file's packets before its transaction. The packet
         // log read after the transaction log, and its lines handed on first,
@@ -304,20 +323,7 @@ bool relayLogs(const std::string& folder, int transactions, int packets, int sto
             }
         }
     }
-    return false;
-}
-
-// Asks Kermit to end, and makes it if it has not within the grace time.
-void stopKermit(pid_t kermit) {
-    ::kill(kermit, SIGTERM);
-    for (int waited = 0; waited < kTermGraceMs; waited += 10) {
-        if (::waitpid(kermit, nullptr, WNOHANG) == kermit) {
-            return;
-        }
-        ::poll(nullptr, 0, 10);
-    }
-    ::kill(kermit, SIGKILL);
-    ::waitpid(kermit, nullptr, 0);
+    return stopped;
 }
 
 }  // namespace
@@ -408,8 +414,7 @@ void Server::serveUntilEnd(ServeObserver& observer) {
     }
     transactions.close(1);
     packets.close(1);
-    if (relayLogs(settings_.folder, transactions.ends[0], packets.ends[0], stop_[0], observer)) {
-        stopKermit(kermit);
+    if (relayLogs(settings_.folder, transactions.ends[0], packets.ends[0], stop_[0], kermit, observer)) {
         return;
     }
     int status = 0;
