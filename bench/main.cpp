@@ -4,10 +4,13 @@
 //                              each target
 //   quillmere-bench startup    the start-up line alone
 //   quillmere-bench N [RUNS]   one size in this process: the lines alone
+//   quillmere-bench slow       "Get Names" over files slow to answer
 #include "bench/floors.h"
 #include "bench/sample_folder.h"
 #include "bench/startup_timer.h"
 #include "core/bounded_file.h"
+#include "core/header_file.h"
+#include "core/read_calls.h"
 #include "tests/support/window_driver.h"
 #include "ui/control_names.h"
 
@@ -25,7 +28,10 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
+
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -143,6 +149,35 @@ int benchOneSize(int argc, char** argv, int files, int runs) {
     return 0;
 }
 
+// Files on a mount that takes 50 ms over each read: the window waits for
+// each as long as it takes to answer, never for its time limit. The floor
+// reads the same heads through the same slow calls.
+int benchSlowReads(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication application(argc, argv);
+    failOnMessageBoxes(application);
+    constexpr int kFiles = 20;
+    const std::string folder = std::string(QUILLMERE_BENCH_DATA) + "/slow-" + std::to_string(kFiles);
+    makeSampleFolder(folder, kFiles);
+    quillmere::WindowDriver window;
+    window.chooseFolder(QString::fromLocal8Bit(folder.c_str()));
+    quillmere::readCalls.read = [](int fd, void* bytes, size_t size) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        return ::read(fd, bytes, size);
+    };
+    const std::vector<std::string> names = floorListing(folder);
+    measure(
+        "slowreads", kFiles, 3, [&] { window.click(quillmere::form1_names::Command6); },
+        [&] {
+            for (const std::string& name : names) {
+                quillmere::readFileHead(folder + "/" + name, name);
+            }
+        });
+    return 0;
+}
+
 // The program and the one-label window launched in turn, after one launch
 // each that warms the file cache; the line has the form of the others.
 std::string benchStartup() {
@@ -202,8 +237,12 @@ int benchAllSizes(const char* self) {
     std::string output = benchStartup();
     std::fputs(output.c_str(), stdout);
     std::fflush(stdout);
+    std::vector<std::string> runs{"slow"};
     for (const int files : kSizes) {
-        const std::string command = std::string(self) + " " + std::to_string(files);
+        runs.push_back(std::to_string(files));
+    }
+    for (const std::string& run : runs) {
+        const std::string command = std::string(self) + " " + run;
         std::FILE* child = ::popen(command.c_str(), "r");
         char buffer[512];
         while (std::fgets(buffer, sizeof buffer, child)) {
@@ -211,7 +250,7 @@ int benchAllSizes(const char* self) {
             output += buffer;
         }
         if (::pclose(child) != 0) {
-            std::fprintf(stderr, "bench: the run at %d files failed\n", files);
+            std::fprintf(stderr, "bench: the run \"%s\" failed\n", run.c_str());
             return 1;
         }
     }
@@ -248,6 +287,9 @@ int benchAllSizes(const char* self) {
         verdict(growth <= 12.0, std::string(action) + " from 10000 to 100000 files: " +
                                     std::to_string(growth).substr(0, 5) + "x (at most 12x)");
     }
+    const double slow = figures[{"slowreads", 20}].ratio;
+    verdict(slow <= 1.5, "getnames over 20 files answering after 50 ms: " +
+                             std::to_string(slow).substr(0, 4) + "x the reads alone (at most 1.5x)");
     const double move = figures[{"move", 100000}].median;
     verdict(move < 0.016,
             "move at 100000 files: " + std::to_string(move * 1000).substr(0, 5) + " ms (under 16)");
@@ -265,6 +307,9 @@ int main(int argc, char** argv) {
     try {
         if (argc == 1) {
             return benchAllSizes(argv[0]);
+        }
+        if (argv[1] == std::string("slow")) {
+            return benchSlowReads(argc, argv);
         }
         if (argv[1] == std::string("startup")) {
             std::fputs(benchStartup().c_str(), stdout);
