@@ -256,7 +256,8 @@ void LinkWindow::showStart(const std::string& name) {
     bar->setAccessibleName(tr("Bytes sent of %1").arg(shownText(name)));
     bar->setFormat(tr("%v of %m"));
     std::error_code missing;
-    bar->setMaximum(static_cast<int>(std::filesystem::file_size(joinPath(servedFolder_, name), missing)));
+    const auto size = std::filesystem::file_size(joinPath(servedFolder_, name), missing);
+    bar->setMaximum(missing ? 0 : static_cast<int>(size));
     bar->setValue(0);
     transfers_->setItemWidget(sending_, 1, bar);
     transfers_->scrollToItem(sending_);
