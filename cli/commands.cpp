@@ -126,13 +126,13 @@ public:
             out_ << "; the earlier one is kept as " << receipt.keptEarlier;
         }
         out_ << std::endl;
-        if (!receipt.directoryFailure.empty()) {
-            err_ << "quillmere-dir: " << receipt.directoryFailure << std::endl;
+        if (receipt.directoryFailure) {
+            err_ << "quillmere-dir: " << receipt.directoryFailure->text() << std::endl;
         }
     }
-    void ended(const std::string& failure) override { this->failure = failure; }
+    void ended(const std::optional<Sentence>& failure) override { this->failure = failure; }
 
-    std::string failure;
+    std::optional<Sentence> failure;
 
 private:
     const std::string& folder_;
@@ -192,8 +192,8 @@ int serveFolder(const Options& options, std::ostream& out, std::ostream& err, bo
     out << std::flush;
     ServeReport report(options.folder, out, err);
     server.serve(report);
-    if (!report.failure.empty()) {
-        throw CatalogueError(report.failure);
+    if (report.failure) {
+        throw CatalogueError(*report.failure);
     }
     return 0;
 }

@@ -63,12 +63,17 @@ std::string findKermit() {
         }
         start = end + 1;
     }
-    throw CatalogueError("Cannot find the program \"kermit\": install the Debian package \"ckermit\".");
+    throw CatalogueError(Sentence("Cannot find the program ")
+                             .name("kermit")
+                             .words(": install the Debian package ")
+                             .name("ckermit")
+                             .words("."));
 }
 
 CatalogueError busy(const std::string& device, const std::string& holder) {
-    return CatalogueError("Cannot open the serial device \"" + device + "\": another program" + holder +
-                          " is using it.");
+    return CatalogueError(Sentence("Cannot open the serial device ")
+                              .name(device)
+                              .words(": another program" + holder + " is using it."));
 }
 
 // Kermit gets the line already open, so the name it was opened by is the
@@ -77,12 +82,13 @@ int openLine(const std::string& device) {
     const int line = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (line < 0) {
         const int error = errno;
-        std::string message = "Cannot open the serial device \"" + device + "\": " + lastCause() + ".";
+        Sentence message =
+            Sentence("Cannot open the serial device ").name(device).words(": " + lastCause() + ".");
         if (error == EACCES || error == EPERM) {
-            message +=
-                " Add yourself to the \"dialout\" group (sudo adduser $USER dialout) and log in again.";
+            message.words(
+                " Add yourself to the \"dialout\" group (sudo adduser $USER dialout) and log in again.");
         } else if (error == EBUSY) {
-            message += " Another program is using it.";
+            message.words(" Another program is using it.");
         }
         throw CatalogueError(message);
     }
@@ -92,7 +98,7 @@ int openLine(const std::string& device) {
     }
     if (::isatty(line) == 0) {
         ::close(line);
-        throw CatalogueError("Cannot serve on \"" + device + "\": it is not a serial device.");
+        throw CatalogueError(Sentence("Cannot serve on ").name(device).words(": it is not a serial device."));
     }
     // Later opens by others fail while we hold it.
     ::ioctl(line, TIOCEXCL);
@@ -135,9 +141,13 @@ std::string lockLine(const std::string& device) {
 void refuseLinksOut(const std::string& folder) {
     for (const std::string& name : listCalculatorFiles(folder)) {
         if (!staysInsideFolder(folder, joinPath(folder, name))) {
-            throw CatalogueError("Cannot serve \"" + folder + "\": \"" + name +
-                                 "\" is a link to a file outside it; the calculator could not fetch it. "
-                                 "Copy the file into the folder or remove the link.");
+            throw CatalogueError(
+                Sentence("Cannot serve ")
+                    .name(folder)
+                    .words(": ")
+                    .name(name)
+                    .words(" is a link to a file outside it; the calculator could not fetch it. "
+                           "Copy the file into the folder or remove the link."));
         }
     }
 }
@@ -371,9 +381,9 @@ void Server::stop() {
 void Server::serve(ServeObserver& observer) {
     try {
         serveUntilEnd(observer);
-        observer.ended({});
+        observer.ended(std::nullopt);
     } catch (const CatalogueError& error) {
-        observer.ended(error.what());
+        observer.ended(error.sentence());
     }
 }
 
@@ -384,7 +394,8 @@ void Server::serveUntilEnd(ServeObserver& observer) {
     }
     const Descriptor folder{::open(settings_.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
     if (folder.fd < 0) {
-        throw CatalogueError("Cannot open the folder \"" + settings_.folder + "\": " + lastCause() + ".");
+        throw CatalogueError(
+            Sentence("Cannot open the folder ").name(settings_.folder).words(": " + lastCause() + "."));
     }
     // Also on every way out: no part of a file received stays.
     struct ReceivingFolder {
@@ -419,10 +430,12 @@ void Server::serveUntilEnd(ServeObserver& observer) {
     }
     int status = 0;
     ::waitpid(kermit, &status, 0);
-    const std::string on = " on \"" + settings_.device + "\"";
+    const auto onDevice = [this](const std::string& words, const char* after) {
+        return CatalogueError(Sentence(words + " on ").name(settings_.device).words(after));
+    };
     if (WIFSIGNALED(status)) {
-        throw CatalogueError("kermit ended unexpectedly (signal " + std::to_string(WTERMSIG(status)) +
-                             ") while serving" + on + ".");
+        throw onDevice(
+            "kermit ended unexpectedly (signal " + std::to_string(WTERMSIG(status)) + ") while serving", ".");
     }
     // Kermit may end as on FINISH when the line hangs up under it.
     pollfd hangup{line_, 0, 0};
@@ -431,19 +444,22 @@ void Server::serveUntilEnd(ServeObserver& observer) {
     case 0:
         return;
     case 127:
-        throw CatalogueError("Cannot run \"" + program_ + "\".");
+        throw CatalogueError(Sentence("Cannot run ").name(program_).words("."));
     case kLineRefused:
-        throw CatalogueError("kermit cannot use \"" + settings_.device + "\" as a serial line.");
+        throw CatalogueError(
+            Sentence("kermit cannot use ").name(settings_.device).words(" as a serial line."));
     case kSpeedRefused:
-        throw CatalogueError("The serial device \"" + settings_.device + "\" does not take the speed " +
-                             std::to_string(settings_.speed) + ": choose another with --speed.");
+        throw CatalogueError(Sentence("The serial device ")
+                                 .name(settings_.device)
+                                 .words(" does not take the speed " + std::to_string(settings_.speed) +
+                                        ": choose another with --speed."));
     case kSetupFailed:
-        throw CatalogueError("kermit could not set up serving \"" + settings_.folder + "\".");
+        throw CatalogueError(Sentence("kermit could not set up serving ").name(settings_.folder).words("."));
     case kSessionBroken:
-        throw CatalogueError("The line to the calculator" + on + " was lost before it ended the session.");
+        throw onDevice("The line to the calculator", " was lost before it ended the session.");
     default:
-        throw CatalogueError("kermit ended with status " + std::to_string(WEXITSTATUS(status)) +
-                             " while serving" + on + ".");
+        throw onDevice("kermit ended with status " + std::to_string(WEXITSTATUS(status)) + " while serving",
+                       ".");
     }
 }
 

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "core/catalogue_error.h"
 #include "kermit/received_file.h"
 #include "kermit/server_script.h"
 #include "kermit/transaction_log.h"
 
+#include <optional>
 #include <string>
 
 namespace quillmere::kermit {
@@ -24,9 +26,9 @@ public:
     // A file sent, or a request refused or failed, or a file sent to us refused
     // or cut short.
     virtual void transferred(const Transfer& transfer) = 0;
-    // Serving is over, once a session: failure is empty after FINISH or a
-    // stop, otherwise says what went wrong in words the user can act on.
-    virtual void ended(const std::string& failure) = 0;
+    // Serving is over, once a session: no failure after FINISH or a stop,
+    // otherwise what went wrong in words the user can act on.
+    virtual void ended(const std::optional<Sentence>& failure) = 0;
 };
 
 // C-Kermit as a server of one folder on one serial line. From construction

@@ -15,7 +15,8 @@ namespace {
 namespace fs = std::filesystem;
 
 CatalogueError cannotStore(const std::string& name, const std::string& folder, const std::error_code& error) {
-    return CatalogueError("Cannot store \"" + name + "\" in \"" + folder + "\": " + causeOf(error) + ".");
+    return CatalogueError(
+        Sentence("Cannot store ").name(name).words(" in ").name(folder).words(": " + causeOf(error) + "."));
 }
 
 // The first ".NAME.~N~" that names nothing yet.
@@ -64,8 +65,9 @@ void resetReceivingFolder(const std::string& folder, bool receiving) {
         fs::create_directory(staging, error);
     }
     if (error) {
-        throw CatalogueError("Cannot prepare \"" + staging.string() +
-                             "\" to receive files: " + causeOf(error) + ".");
+        throw CatalogueError(Sentence("Cannot prepare ")
+                                 .name(staging.string())
+                                 .words(" to receive files: " + causeOf(error) + "."));
     }
 }
 
@@ -77,7 +79,11 @@ Receipt takeIn(const std::string& folder, const std::string& stagedName, const s
     Receipt receipt{name, static_cast<long long>(fs::file_size(staged, error)), {}, {}};
     const fs::file_status earlier = fs::symlink_status(target, error);
     if (fs::is_directory(earlier)) {
-        throw CatalogueError("Cannot store \"" + name + "\" in \"" + folder + "\": a folder has that name.");
+        throw CatalogueError(Sentence("Cannot store ")
+                                 .name(name)
+                                 .words(" in ")
+                                 .name(folder)
+                                 .words(": a folder has that name."));
     }
     if (fs::exists(earlier)) {
         receipt.keptEarlier = freeKeptName(folder, name);
@@ -93,7 +99,7 @@ Receipt takeIn(const std::string& folder, const std::string& stagedName, const s
     try {
         listLast(folder, name);
     } catch (const CatalogueError& failure) {
-        receipt.directoryFailure = failure.what();
+        receipt.directoryFailure = failure.sentence();
     }
     return receipt;
 }

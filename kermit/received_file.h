@@ -1,5 +1,8 @@
 #pragma once
 
+#include "core/catalogue_error.h"
+
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,8 +18,8 @@ struct Receipt {
     long long bytes = 0;
     // The hidden name an earlier file of that name is kept under, or "".
     std::string keptEarlier;
-    // Why the directory could not be rewritten to list the file, or "".
-    std::string directoryFailure;
+    // Why the directory could not be rewritten to list the file, if it could not.
+    std::optional<Sentence> directoryFailure;
 };
 
 // Why a file the calculator sends under this name may not be stored in the

@@ -1,15 +1,13 @@
 #include "ui/link_window.h"
 
-#include "core/catalogue_error.h"
+#include "core/folder.h"
 #include "kermit/serial_devices.h"
 #include "ui/control_names.h"
-#include "ui/local_text.h"
+#include "ui/shown_text.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDir>
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -23,6 +21,7 @@
 #include <QTreeWidget>
 
 #include <algorithm>
+#include <filesystem>
 
 namespace quillmere {
 namespace {
@@ -50,8 +49,7 @@ public:
     explicit Relay(LinkWindow* window) : window_(window) {}
     void started(const std::string& name) override {
         QMetaObject::invokeMethod(
-            window_, [window = window_, name = fromFileName(name)] { window->showStart(name); },
-            Qt::QueuedConnection);
+            window_, [window = window_, name] { window->showStart(name); }, Qt::QueuedConnection);
     }
     void progressed(const std::string&, long long bytesSent) override {
         QMetaObject::invokeMethod(
@@ -66,10 +64,9 @@ public:
         QMetaObject::invokeMethod(
             window_, [window = window_, receipt] { window->showReceived(receipt); }, Qt::QueuedConnection);
     }
-    void ended(const std::string& failure) override {
+    void ended(const std::optional<Sentence>& failure) override {
         QMetaObject::invokeMethod(
-            window_, [window = window_, failure = fromLocal(failure)] { window->showEnd(failure); },
-            Qt::QueuedConnection);
+            window_, [window = window_, failure] { window->showEnd(failure); }, Qt::QueuedConnection);
     }
 
 private:
@@ -146,7 +143,7 @@ LinkWindow::~LinkWindow() {
     finish();
 }
 
-void LinkWindow::open(const QString& folder) {
+void LinkWindow::open(const std::string& folder) {
     setFolder(folder);
     refreshDevices();
     show();
@@ -154,11 +151,16 @@ void LinkWindow::open(const QString& folder) {
     activateWindow();
 }
 
-void LinkWindow::setFolder(const QString& folder) {
+void LinkWindow::setFolder(const std::string& folder) {
     mainFolder_ = folder;
     if (!server_) {
-        folder_->setText(folder);
+        showFolder(folder);
     }
+}
+
+void LinkWindow::showFolder(const std::string& folder) {
+    servedFolder_ = folder;
+    folder_->setText(shownPath(folder));
 }
 
 void LinkWindow::refreshDevices() {
@@ -174,9 +176,10 @@ void LinkWindow::refreshDevices() {
         devices_->currentItem() ? devices_->currentItem()->data(Qt::UserRole) : QVariant();
     devices_->clear();
     for (const kermit::SerialDevice& device : present) {
-        const QString path = fromFileName(device.path);
+        // A USB product's name is its maker's to choose.
+        const QString path = shownPath(device.path);
         auto* item = new QListWidgetItem(
-            device.description.empty() ? path : tr("%1 (%2)").arg(path, fromLocal(device.description)),
+            device.description.empty() ? path : tr("%1 (%2)").arg(path, shownText(device.description)),
             devices_);
         item->setData(Qt::UserRole, QByteArray::fromStdString(device.path));
         if (item->data(Qt::UserRole) == chosen || present.size() == 1) {
@@ -208,11 +211,11 @@ void LinkWindow::start() {
         }
     }
     try {
-        server_ = std::make_unique<kermit::Server>(kermit::ServeSettings{
-            device->data(Qt::UserRole).toByteArray().toStdString(), speed_->currentData().toInt(),
-            toFileName(folder_->text()), receive_->isChecked()});
+        server_ = std::make_unique<kermit::Server>(
+            kermit::ServeSettings{device->data(Qt::UserRole).toByteArray().toStdString(),
+                                  speed_->currentData().toInt(), servedFolder_, receive_->isChecked()});
     } catch (const CatalogueError& error) {
-        status_->setText(fromLocal(error.what()));
+        status_->setText(shownSentence(error.sentence()));
         return;
     }
     transfers_->clear();
@@ -247,12 +250,14 @@ void LinkWindow::finish() {
     server_.reset();
 }
 
-void LinkWindow::showStart(const QString& name) {
-    sending_ = new QTreeWidgetItem(transfers_, {name});
+void LinkWindow::showStart(const std::string& name) {
+    sending_ = new QTreeWidgetItem(transfers_, {shownText(name)});
     auto* bar = new QProgressBar;
-    bar->setAccessibleName(tr("Bytes sent of %1").arg(name));
+    bar->setAccessibleName(tr("Bytes sent of %1").arg(shownText(name)));
     bar->setFormat(tr("%v of %m"));
-    bar->setMaximum(static_cast<int>(QFileInfo(QDir(folder_->text()), name).size()));
+    std::error_code missing;
+    const auto size = std::filesystem::file_size(joinPath(servedFolder_, name), missing);
+    bar->setMaximum(missing ? 0 : static_cast<int>(size));
     bar->setValue(0);
     transfers_->setItemWidget(sending_, 1, bar);
     transfers_->scrollToItem(sending_);
@@ -268,9 +273,9 @@ void LinkWindow::showTransfer(const kermit::Transfer& transfer) {
     using Outcome = kermit::Transfer::Outcome;
     const bool ofTheFileGoingOut =
         (transfer.outcome == Outcome::Sent || transfer.outcome == Outcome::Failed) && sending_ &&
-        sending_->text(0) == fromFileName(transfer.name);
+        sending_->text(0) == shownText(transfer.name);
     QTreeWidgetItem* row =
-        ofTheFileGoingOut ? sending_ : new QTreeWidgetItem(transfers_, {fromFileName(transfer.name)});
+        ofTheFileGoingOut ? sending_ : new QTreeWidgetItem(transfers_, {shownText(transfer.name)});
     sending_ = nullptr;
     switch (transfer.outcome) {
     case Outcome::Sent:
@@ -284,39 +289,39 @@ void LinkWindow::showTransfer(const kermit::Transfer& transfer) {
         row->setText(2, tr("Refused: it is not a file of this folder"));
         break;
     case Outcome::Failed:
-        row->setText(2, tr("Not sent: %1").arg(fromLocal(transfer.reason)));
+        row->setText(2, tr("Not sent: %1").arg(shownText(transfer.reason)));
         break;
     case Outcome::NotReceived:
-        row->setText(2, tr("Not received, nothing kept: %1").arg(fromLocal(transfer.reason)));
+        row->setText(2, tr("Not received, nothing kept: %1").arg(shownText(transfer.reason)));
         break;
     default:
-        row->setText(2, tr("Refused: %1").arg(fromLocal(transfer.reason)));
+        row->setText(2, tr("Refused: %1").arg(shownText(transfer.reason)));
         break;
     }
     transfers_->scrollToItem(row);
 }
 
 void LinkWindow::showReceived(const kermit::Receipt& receipt) {
-    auto* row = new QTreeWidgetItem(transfers_, {fromFileName(receipt.name), QString::number(receipt.bytes)});
+    auto* row = new QTreeWidgetItem(transfers_, {shownText(receipt.name), QString::number(receipt.bytes)});
     QString outcome =
         receipt.keptEarlier.empty()
             ? tr("Received")
-            : tr("Received; the earlier file is kept as %1").arg(fromFileName(receipt.keptEarlier));
-    if (!receipt.directoryFailure.empty()) {
-        outcome += tr("; not listed in HP39DIR.000: %1").arg(fromLocal(receipt.directoryFailure));
+            : tr("Received; the earlier file is kept as %1").arg(shownText(receipt.keptEarlier));
+    if (receipt.directoryFailure) {
+        outcome += tr("; not listed in HP39DIR.000: %1").arg(shownSentence(*receipt.directoryFailure));
     }
     row->setText(2, outcome);
     transfers_->scrollToItem(row);
     filesChanged_();
 }
 
-void LinkWindow::showEnd(const QString& failure) {
+void LinkWindow::showEnd(const std::optional<Sentence>& failure) {
     finish();
     // A folder chosen meanwhile in the main window is the one the next Start serves.
-    folder_->setText(mainFolder_);
+    showFolder(mainFolder_);
     showServing(false);
-    status_->setText(failure.isEmpty() ? tr("Serving ended.")
-                                       : tr("%1 Serving stopped; the line is free again.").arg(failure));
+    status_->setText(failure ? tr("%1 Serving stopped; the line is free again.").arg(shownSentence(*failure))
+                             : tr("Serving ended."));
 }
 
 void LinkWindow::showServing(bool serving) {

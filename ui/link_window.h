@@ -1,11 +1,14 @@
 #pragma once
 
+#include "core/catalogue_error.h"
 #include "kermit/kermit_server.h"
 
 #include <QWidget>
 
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 
 class QCheckBox;
 class QComboBox;
@@ -33,9 +36,9 @@ public:
     ~LinkWindow() override;
 
     // Shows the window, on folder unless it is serving one already.
-    void open(const QString& folder);
+    void open(const std::string& folder);
     // The main window's folder, served from the next Start on.
-    void setFolder(const QString& folder);
+    void setFolder(const std::string& folder);
 
     // Lists the serial devices present again, keeping the one chosen.
     void refreshDevices();
@@ -47,11 +50,12 @@ private:
     void start();
     void stop();
     void finish();
-    void showStart(const QString& name);
+    void showFolder(const std::string& folder);
+    void showStart(const std::string& name);
     void showProgress(long long bytesSent);
     void showTransfer(const kermit::Transfer& transfer);
     void showReceived(const kermit::Receipt& receipt);
-    void showEnd(const QString& failure);
+    void showEnd(const std::optional<Sentence>& failure);
     void showServing(bool serving);
 
     class Relay;
@@ -62,8 +66,10 @@ private:
     QListWidget* devices_;
     QComboBox* speed_;
     QLineEdit* folder_;
+    // The folder folder_ shows, as the system names it: the one Start serves.
+    std::string servedFolder_;
     // The main window's folder, which folder_ shows unless another is being served.
-    QString mainFolder_;
+    std::string mainFolder_;
     QCheckBox* receive_;
     QPushButton* start_;
     QPushButton* stop_;

@@ -146,7 +146,7 @@ void Form1::SendToCalculator() {
                 }
             });
     }
-    link_->open(fromFileName(catalogue_.folderPath()));
+    link_->open(catalogue_.folderPath());
 }
 
 void Form1::ExitProgram() {
@@ -157,7 +157,7 @@ void Form1::takeFolder(const std::string& folder) {
     controls_.File1->bind(folder);
     controls_.Text2->setText(shownPath(folder));
     if (link_) {
-        link_->setFolder(fromFileName(folder));
+        link_->setFolder(folder);
     }
     showFileCount();
     controls_.Label1->increment();

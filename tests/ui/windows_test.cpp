@@ -455,28 +455,34 @@ private slots:
         socat.start(u"socat"_s, {u"pty,raw,echo=0,link="_s + device, u"pty,raw,echo=0,link="_s + calculator});
         QTRY_VERIFY(QFile::exists(device) && QFile::exists(calculator));
         const std::string lock = lockFileOf(quillmere::toFileName(device));
-        const QString other = lines.filePath(u"devices/ttyS0"_s);
+        // Not a serial line, under a name that would reverse and end early the words quoting it.
+        const QString other = lines.filePath(u"devices/ttyS0\"\u202E"_s),
+                      shown = lines.filePath(u"devices/ttyS0\\\"\\u202E"_s);
         QVERIFY(QFile::link(u"/dev/null"_s, other));
         qputenv("QUILLMERE_SERIAL_DEVICES", QFile::encodeName(lines.filePath(u"devices"_s)));
         QApplication::setActiveWindow(&ui.window());
         QTest::keyClick(ui.get(f::List2), Qt::Key_K, Qt::ControlModifier);
         QCOMPARE((QStringList{ui.text(l::folder), ui.rows(l::devices).join(u'|'),
                               ui.get<QComboBox>(l::speed)->currentText()}),
-                 (QStringList{ui.path(), other + u'|' + device, u"9600"_s}));
+                 (QStringList{ui.path(), shown + u'|' + device, u"9600"_s}));
         QCOMPARE(ui.selectedRow(l::devices), -1);  // which is the calculator's is the user's to say
-        QVERIFY(QFile::remove(other));
-        ui.click(l::refresh);
-        QCOMPARE(ui.selectedRow(l::devices), 0);
-        ui.chooseFolder(ui.path(u"Empty"_s));  // the link follows the main window's folder
-        QCOMPARE(ui.text(l::folder), ui.path(u"Empty"_s));
+        QDir(ui.path()).mkdir(u"E\"\u202E"_s);
+        ui.chooseFolder(ui.path(u"E\"\u202E"_s));  // the link follows the main window's folder
+        QCOMPARE(ui.text(l::folder), ui.path(u"E\\\"\\u202E"_s));
         ui.chooseFolder(ui.path());
         ui.timer.stop();
         QTimer::singleShot(0, [] {
             static_cast<QMessageBox*>(QApplication::activeModalWidget())->button(QMessageBox::Yes)->click();
         });
         ui.click(l::receive);
+        ui.selectRow(l::devices, 0);
         ui.click(l::start);
         ui.timer.start(0);
+        QCOMPARE(ui.text(l::linkStatus), u"Cannot serve on \"%1\": it is not a serial device."_s.arg(shown));
+        QVERIFY(QFile::remove(other));
+        ui.click(l::refresh);
+        QCOMPARE(ui.selectedRow(l::devices), 0);
+        ui.click(l::start);
         const QByteArray directory = "HP39AscAA 5 C.0003 CatA 5 B.0003 BeeA 5 A.0003 Ant";
         QCOMPARE((QStringList{ui.built(), ui.text(f::Label3)}), (QStringList{directory, u"100%"_s}));
         const int line = ::open(QFile::encodeName(calculator), O_RDWR | O_NOCTTY);
@@ -512,11 +518,13 @@ private slots:
                 ui.click(l::receive);  // taking files off again
                 ui.click(l::start);    // no question: the directory says the same now
                 QCOMPARE(strictGet(line, "A.000", 1), std::string("HP39AscA 3 Ant"));
+                QVERIFY(!strictGet(line, "E\".000", 1));  // a quote in the name, shown as such
+                QTRY_VERIFY(transfers->topLevelItemCount() > 1);
+                QCOMPARE(transfers->topLevelItem(1)->text(0), u"E\\\".000"_s);
                 QVERIFY(!strictSend(line, "E.000", "HP39AscA 3 Elk"));
                 // One row each time the client, slow to hear, asked again.
-                QTRY_VERIFY(transfers->topLevelItemCount() > 1);
-                QCOMPARE(transfers->topLevelItem(transfers->topLevelItemCount() - 1)->text(2),
-                         u"Refused: SEND disabled"_s);
+                QTRY_COMPARE(transfers->topLevelItem(transfers->topLevelItemCount() - 1)->text(2),
+                             u"Refused: SEND disabled"_s);
             }
             QCOMPARE(lockHolder(lock), ::getpid());
             // The folder served stays named; the one chosen meanwhile is the next Start's.
