@@ -537,7 +537,8 @@ private slots:
             QVERIFY(lockHolder(lock) != ::getpid());
             QVERIFY(!QFile::exists(ui.path(u".quillmere-receiving"_s)));
             if (end == l::stop) {
-                QCOMPARE(ui.text(l::folder), ui.path(u"Empty"_s));
+                QCOMPARE((QStringList{ui.text(l::folder), ui.text(l::linkStatus)}),
+                         (QStringList{ui.path(u"Empty"_s), u"Serving ended."_s}));
                 ui.chooseFolder(ui.path());
             }
         }
