@@ -8,6 +8,7 @@
 #include "core/folder_boundary.h"
 #include "core/header.h"
 #include "core/header_file.h"
+#include "core/shown_bytes.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -108,12 +109,13 @@ int checkDirectory(const Options& options, std::ostream& out) {
     } catch (const CatalogueError& error) {
         problems.push_back(error.what());
     }
+    // Names and titles come from the directory's bytes: none may act on the terminal.
     for (const std::string& problem : problems) {
-        out << problem << '\n';
+        out << terminalWords(problem) << '\n';
     }
     if (problems.empty()) {
         const std::size_t count = contents.records.size();
-        out << path << " is sound: " << count << (count == 1 ? " entry.\n" : " entries.\n");
+        out << terminalWords(path) << " is sound: " << count << (count == 1 ? " entry.\n" : " entries.\n");
     }
     return problems.empty() ? 0 : 1;
 }

@@ -8,6 +8,7 @@
 #include "core/folder.h"
 #include "core/header.h"
 #include "core/header_file.h"
+#include "core/shown_bytes.h"
 #include "kermit/kermit_server.h"
 #include "kermit/serial_devices.h"
 
@@ -96,38 +97,36 @@ void withProgress(Catalogue& catalogue, std::ostream& err, bool showProgress, St
 }
 
 // Each transfer a line as it happens: sent files on out, the rest on err.
+// Names come from the folder and from whoever is on the line: nothing in
+// them may act on the terminal.
 class ServeReport : public kermit::ServeObserver {
 public:
     ServeReport(const std::string& folder, std::ostream& out, std::ostream& err)
         : folder_(folder), out_(out), err_(err) {}
     void transferred(const kermit::Transfer& transfer) override {
         using Outcome = kermit::Transfer::Outcome;
+        const std::string name = "\"" + transfer.name + "\"";
         if (transfer.outcome == Outcome::Sent) {
-            out_ << "Sent " << transfer.name << " (" << transfer.bytes << " bytes)" << std::endl;
+            say(out_, "Sent " + transfer.name + " (" + std::to_string(transfer.bytes) + " bytes)");
         } else if (transfer.outcome == Outcome::Missing) {
-            err_ << "quillmere-dir: Refused \"" << transfer.name << "\": it is not a file of \"" << folder_
-                 << "\"." << std::endl;
+            say(err_, "quillmere-dir: Refused " + name + ": it is not a file of \"" + folder_ + "\".");
         } else if (transfer.outcome == Outcome::Failed) {
-            err_ << "quillmere-dir: Could not send \"" << transfer.name << "\": " << transfer.reason << "."
-                 << std::endl;
+            say(err_, "quillmere-dir: Could not send " + name + ": " + transfer.reason + ".");
         } else if (transfer.outcome == Outcome::NotReceived) {
-            err_ << "quillmere-dir: Nothing kept of \"" << transfer.name
-                 << "\" from the calculator: " << transfer.reason << "." << std::endl;
+            say(err_,
+                "quillmere-dir: Nothing kept of " + name + " from the calculator: " + transfer.reason + ".");
         } else if (!transfer.name.empty()) {
-            err_ << "quillmere-dir: Refused \"" << transfer.name
-                 << "\" from the calculator: " << transfer.reason << "." << std::endl;
+            say(err_, "quillmere-dir: Refused " + name + " from the calculator: " + transfer.reason + ".");
         } else {
-            err_ << "quillmere-dir: Refused a request: " << transfer.reason << "." << std::endl;
+            say(err_, "quillmere-dir: Refused a request: " + transfer.reason + ".");
         }
     }
     void received(const kermit::Receipt& receipt) override {
-        out_ << "Received " << receipt.name << " (" << receipt.bytes << " bytes)";
-        if (!receipt.keptEarlier.empty()) {
-            out_ << "; the earlier one is kept as " << receipt.keptEarlier;
-        }
-        out_ << std::endl;
+        say(out_,
+            "Received " + receipt.name + " (" + std::to_string(receipt.bytes) + " bytes)" +
+                (receipt.keptEarlier.empty() ? "" : "; the earlier one is kept as " + receipt.keptEarlier));
         if (receipt.directoryFailure) {
-            err_ << "quillmere-dir: " << receipt.directoryFailure->text() << std::endl;
+            err_ << "quillmere-dir: " << terminalSentence(*receipt.directoryFailure) << std::endl;
         }
     }
     void ended(const std::optional<Sentence>& failure) override { this->failure = failure; }
@@ -135,6 +134,8 @@ public:
     std::optional<Sentence> failure;
 
 private:
+    static void say(std::ostream& to, const std::string& line) { to << terminalWords(line) << std::endl; }
+
     const std::string& folder_;
     std::ostream& out_;
     std::ostream& err_;
@@ -151,15 +152,16 @@ int writeDirectory(const Options& options, std::ostream& out, std::ostream& err,
     Catalogue catalogue = catalogueFor(options);
     withProgress(catalogue, err, showProgress, [&] { catalogue.createDirectory(); });
     out << "Wrote " << entriesText(catalogue) << " to "
-        << joinPath(options.folder, std::string(kDirectoryFileName)) << ".\n";
+        << terminalWords(joinPath(options.folder, std::string(kDirectoryFileName))) << ".\n";
     return 0;
 }
 
 int printEntries(const Options& options, std::ostream& out) {
     Catalogue catalogue = catalogueFor(options);
     catalogue.readEntriesLastRowFirst([&out](const std::string& fileName, const FileEntry& entry) {
-        out << entry.typeLetter << '\t' << fileName << '\t' << entryTitle(entry.typeLetter, entry.title)
-            << '\n';
+        // A tab or a line end inside a field would start another.
+        out << terminalWords(entry.typeLetter) << '\t' << terminalWords(fileName) << '\t'
+            << terminalWords(entryTitle(entry.typeLetter, entry.title)) << '\n';
     });
     return 0;
 }
@@ -173,7 +175,7 @@ int serveFolder(const Options& options, std::ostream& out, std::ostream& err, bo
     for (const std::string& name : catalogue.order().files()) {
         // Kermit takes a blank in a requested name as the end of that name.
         if (name.find(' ') != std::string::npos) {
-            err << "quillmere-dir: \"" << name
+            err << "quillmere-dir: \"" << terminalName(name)
                 << "\" has a blank in its name, so the calculator cannot fetch it: rename it to serve it."
                 << std::endl;
         }
@@ -186,7 +188,7 @@ int serveFolder(const Options& options, std::ostream& out, std::ostream& err, bo
             << "; serving it as it is.\n";
     } else {
         catalogue.FinallyCreateDIR();
-        out << "Wrote " << entriesText(catalogue) << " to " << directory << ".\n";
+        out << "Wrote " << entriesText(catalogue) << " to " << terminalWords(directory) << ".\n";
     }
     // The calculator may ask at once: say what was written before serving.
     out << std::flush;

@@ -2,6 +2,7 @@
 #include "cli/options.h"
 
 #include "core/catalogue_error.h"
+#include "core/shown_bytes.h"
 #include "kermit/serial_devices.h"
 
 #include <csignal>
@@ -68,7 +69,7 @@ int main(int argc, char** argv) {
     try {
         status = runMode(options);
     } catch (const CatalogueError& error) {
-        std::cerr << "quillmere-dir: " << error.what() << '\n';
+        std::cerr << "quillmere-dir: " << terminalSentence(error.sentence()) << '\n';
     }
     if (!std::cout.flush()) {
         std::cerr << "quillmere-dir: Cannot write to standard output.\n";

@@ -121,6 +121,11 @@ TEST(CompanionRuns, EachTellsItsOutcome) {
          "0|C\tNOTE.000\tRem\nB\tLOANTABL.000\tLoan Table\nA\tHELLO.000\tHello\n|", kKept},
         {"--order @/order @", written(kKept) + "printf 'NOTE.000\\r\\n\\nHELLO.000\\n' >@/order;",
          "0|Wrote 2 entries to @/HP39DIR.000.\n|", "HP39AscAA 9 HELLO.0005 HelloC 8 NOTE.0003 Rem"},
+        // Nothing a folder holds may act on the terminal: an escape sequence in a name or a title.
+        {"--dry-run @", "printf 'HP39AscA 2 \\033]' >\"@/$(printf 'E\\033[2J.000')\";",
+         "0|C\tNOTE.000\tRem\nB\tLOANTABL.000\tLoan Table\nA\tHELLO.000\tHello\nA\tE\\x1B[2J.000\t\\x1B]\n|"},
+        {"--order @/order @", "printf 'X\\033[2J\\n' >@/order;",
+         "1||quillmere-dir: \"X\\x1B[2J\" in \"@/order\" is not a calculator file of \"@\"."},
         {"--order @/order --listing-order @", "",
          "2||quillmere-dir: --order and --listing-order cannot be combined"},
         {"--check", "", "2||quillmere-dir: no folder given"},
