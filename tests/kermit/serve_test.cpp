@@ -207,17 +207,22 @@ TEST_F(Serving, TakesWholeFilesUnderBareNamesOnly) {
     fs::create_directories(folder + "/.quillmere-receiving/left");
     serve("folder", "A", " --receive");
     const std::string sent = "HP39AscA 3 New\r\n" + allBytes;
-    const std::string names[] = {"NEW.000",   "HELLO.000",  ".HIDE.000", "hp39dir.000",
-                                 "sub/X.000", "sub\\X.000", "CUT.000"};
+    const std::string names[] = {"NEW.000",     "HELLO.000", "HELLO.000",  ".HIDE.000",
+                                 "hp39dir.000", "sub/X.000", "sub\\X.000", "CUT.000"};
     const int line = ::open(clientSide.c_str(), O_RDWR | O_NOCTTY);
     for (const std::string& name : names) {
+        // Sent again once the first is in: arriving while its namesake is
+        // still being taken in, Kermit would refuse it.
+        EXPECT_TRUE(&name != &names[2] || within(5000, [&] {
+            return work.read("serve.out").value_or("").find("~1~") != std::string::npos;
+        }));
         // What the calculator sees: only kermit's own refusal and a cancel fail there.
         EXPECT_EQ(strictSend(line, name, sent, name == "CUT.000"), name != "CUT.000" && name != "sub/X.000");
     }
     // A file kept whose directory cannot be written is told too. Kermit
     // logs each file a moment after the client hears it arrived.
     EXPECT_TRUE(
-        within(5000, [&] { return work.read("serve.out").value_or("").find("HELLO") != std::string::npos; }));
+        within(5000, [&] { return work.read("serve.out").value_or("").find("~2~") != std::string::npos; }));
     fs::remove(folder + "/HP39DIR.CUR");
     fs::create_directory(folder + "/HP39DIR.CUR");
     EXPECT_TRUE(strictSend(line, "LATE.000", sent));
@@ -230,7 +235,7 @@ TEST_F(Serving, TakesWholeFilesUnderBareNamesOnly) {
     })) << err;
     EXPECT_NE(err.find("quillmere-dir: Cannot write \"HP39DIR.CUR\" in \"" + folder + "\": "),
               std::string::npos);
-    for (std::size_t i = 2; i < std::size(names); ++i) {
+    for (std::size_t i = 3; i < std::size(names); ++i) {
         EXPECT_NE(err.find("\"" + names[i] + "\" from the calculator: "), std::string::npos) << names[i];
     }
     stop(server);
@@ -238,12 +243,15 @@ TEST_F(Serving, TakesWholeFilesUnderBareNamesOnly) {
     now["NEW.000"] = now["HELLO.000"] = now["LATE.000"] = sent;
     now["HP39DIR.CUR"] = "";
     now[".HELLO.000.~1~"] = kHello;
+    now[".HELLO.000.~2~"] = sent;
     now["HP39DIR.000"] = "HP39AscAA 9 HELLO.0003 NewA 7 NEW.0003 NewB 9 Bytes.0005 Bytes";
     EXPECT_EQ(filesOf(work, "folder"), now);
     EXPECT_EQ(work.read("serve.out"),
               "Wrote 2 entries to " + folder +
                   "/HP39DIR.000.\nReceived NEW.000 (286 bytes)\nReceived HELLO.000 (286 "
-                  "bytes); the earlier one is kept as .HELLO.000.~1~\nReceived LATE.000 (286 bytes)\n");
+                  "bytes); the earlier one is kept as .HELLO.000.~1~\nReceived HELLO.000 (286 bytes); the "
+                  "earlier one is "
+                  "kept as .HELLO.000.~2~\nReceived LATE.000 (286 bytes)\n");
 }
 
 // Folder and device names that were once read as Kermit commands: each is served as exactly that
