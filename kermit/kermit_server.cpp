@@ -318,6 +318,8 @@ bool relayLogs(const std::string& folder, int transactions, int packets, int sto
                     observer.started(transfer->name);
                 } else if (transfer->outcome == Outcome::Sending) {
                     observer.progressed(transfer->name, transfer->bytes);
+                } else if (transfer->outcome == Outcome::Arriving) {
+                    observer.arriving(transfer->name, transfer->bytes);
                 } else if (transfer->outcome == Outcome::Receiving) {
                     sentNames[transfer->storedAs] = transfer->name;
                 } else if (transfer->outcome == Outcome::Received) {

@@ -21,6 +21,11 @@ public:
         static_cast<void>(name);
         static_cast<void>(bytesSent);
     }
+    // bytesReceived of a file the client is sending have come so far.
+    virtual void arriving(const std::string& name, long long bytesReceived) {
+        static_cast<void>(name);
+        static_cast<void>(bytesReceived);
+    }
     // A file taken into the folder.
     virtual void received(const Receipt& receipt) { static_cast<void>(receipt); }
     // A file sent, or a request refused or failed, or a file sent to us refused

@@ -111,6 +111,16 @@ std::optional<Transfer> PacketLog::read(std::string_view line) {
         transfer.outcome = Transfer::Outcome::Receiving;
         transfer.name = receiving_;
         transfer.storedAs = data.substr(data.find_last_of('/') + 1);
+        arrived_ = 0;
+        lastArrivedSequence_ = 0;
+        return transfer;
+    }
+    if (received && type == 'D' && !receiving_.empty() && packet[1] != lastArrivedSequence_) {
+        lastArrivedSequence_ = packet[1];
+        arrived_ += static_cast<long long>(data.size());
+        transfer.outcome = Transfer::Outcome::Arriving;
+        transfer.name = receiving_;
+        transfer.bytes = arrived_;
         return transfer;
     }
     // The transaction log shows no file sent to the server that did not arrive.

@@ -22,6 +22,7 @@ struct Transfer {
         Started,
         Sending,  // bytes: the file's bytes sent so far
         Receiving,
+        Arriving,  // bytes: the bytes of the file the client is sending, so far
     };
     Outcome outcome = Outcome::Refused;
     std::string name;  // as requested, or as sent without folders; none for Refused
@@ -42,7 +43,8 @@ std::optional<Transfer> parseTransaction(std::string_view line);
 // names) is a Refused transfer with the packet's message, and one the
 // client sends in the middle of a file a Failed transfer of that file. A
 // file header sent is a Started transfer, each new data packet a Sending
-// one; a file header received and accepted a Receiving one, and an error
+// one; a file header received and accepted a Receiving one, each new data
+// packet of it an Arriving one, and an error
 // packet in the middle of a file received a NotReceived transfer, or a
 // Refused one when the server sends it.
 class PacketLog {
@@ -57,6 +59,10 @@ private:
     char repeat_ = 0;
     // Of the last Send-Init, its repeat prefix.
     char sendInitRepeat_ = ' ';
+    // Of the file the client is sending: its bytes so far, and the last
+    // data packet's sequence, as one sent again adds nothing.
+    long long arrived_ = 0;
+    char lastArrivedSequence_ = 0;
     // The file the client is sending, as it named it.
     std::string receiving_;
     std::string sending_;

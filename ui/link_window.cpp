@@ -56,6 +56,11 @@ public:
             window_, [window = window_, bytesSent] { window->showProgress(bytesSent); },
             Qt::QueuedConnection);
     }
+    void arriving(const std::string& name, long long bytesReceived) override {
+        QMetaObject::invokeMethod(
+            window_, [window = window_, name, bytesReceived] { window->showArriving(name, bytesReceived); },
+            Qt::QueuedConnection);
+    }
     void transferred(const kermit::Transfer& transfer) override {
         QMetaObject::invokeMethod(
             window_, [window = window_, transfer] { window->showTransfer(transfer); }, Qt::QueuedConnection);
@@ -220,6 +225,7 @@ void LinkWindow::start() {
     }
     transfers_->clear();
     sending_ = nullptr;
+    arriving_ = nullptr;
     serving_ = QThread::create([this] {
         Relay relay(this);
         server_->serve(relay);
@@ -274,8 +280,7 @@ void LinkWindow::showTransfer(const kermit::Transfer& transfer) {
     const bool ofTheFileGoingOut =
         (transfer.outcome == Outcome::Sent || transfer.outcome == Outcome::Failed) && sending_ &&
         sending_->text(0) == shownText(transfer.name);
-    QTreeWidgetItem* row =
-        ofTheFileGoingOut ? sending_ : new QTreeWidgetItem(transfers_, {shownText(transfer.name)});
+    QTreeWidgetItem* row = ofTheFileGoingOut ? sending_ : arrivedRow(transfer.name);
     sending_ = nullptr;
     switch (transfer.outcome) {
     case Outcome::Sent:
@@ -301,8 +306,26 @@ void LinkWindow::showTransfer(const kermit::Transfer& transfer) {
     transfers_->scrollToItem(row);
 }
 
+void LinkWindow::showArriving(const std::string& name, long long bytesReceived) {
+    // The client announces no size: the bytes so far are what can be shown.
+    if (!arriving_ || arriving_->text(0) != shownText(name)) {
+        arriving_ = new QTreeWidgetItem(transfers_, {shownText(name), {}, tr("Arriving")});
+        transfers_->scrollToItem(arriving_);
+    }
+    arriving_->setText(1, QString::number(bytesReceived));
+}
+
+QTreeWidgetItem* LinkWindow::arrivedRow(const std::string& name) {
+    QTreeWidgetItem* row = arriving_ && arriving_->text(0) == shownText(name)
+                               ? arriving_
+                               : new QTreeWidgetItem(transfers_, {shownText(name)});
+    arriving_ = nullptr;
+    return row;
+}
+
 void LinkWindow::showReceived(const kermit::Receipt& receipt) {
-    auto* row = new QTreeWidgetItem(transfers_, {shownText(receipt.name), QString::number(receipt.bytes)});
+    QTreeWidgetItem* row = arrivedRow(receipt.name);
+    row->setText(1, QString::number(receipt.bytes));
     QString outcome =
         receipt.keptEarlier.empty()
             ? tr("Received")

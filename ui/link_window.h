@@ -54,6 +54,9 @@ private:
     void showStart(const std::string& name);
     void showProgress(long long bytesSent);
     void showTransfer(const kermit::Transfer& transfer);
+    void showArriving(const std::string& name, long long bytesReceived);
+    // The row of the file that was arriving under name, now ended, or a new one.
+    QTreeWidgetItem* arrivedRow(const std::string& name);
     void showReceived(const kermit::Receipt& receipt);
     void showEnd(const std::optional<Sentence>& failure);
     void showServing(bool serving);
@@ -77,6 +80,8 @@ private:
     QLabel* status_;
     // The row of the file going out, with its progress bar.
     QTreeWidgetItem* sending_ = nullptr;
+    // The row of the file coming in, with its bytes so far.
+    QTreeWidgetItem* arriving_ = nullptr;
     std::unique_ptr<kermit::Server> server_;
     QThread* serving_ = nullptr;
 };

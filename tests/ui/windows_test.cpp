@@ -510,6 +510,16 @@ private slots:
             {u"-Y"_s, u"-C"_s,
              u"cd %1, set line %2, set carrier-watch off, get D.000, exit"_s.arg(lines.path(), calculator)}));
         QTRY_COMPARE(transfers->topLevelItemCount(), 6);
+        // A file coming in is one row, its bytes counted as they come: the
+        // one cut short shows how far it got.
+        const auto row = [transfers](int at) {
+            const QTreeWidgetItem* item = transfers->topLevelItem(at);
+            return item->text(0) + u'|' + (item->text(1).isEmpty() ? u"-"_s : u"n"_s) + u'|' + item->text(2);
+        };
+        QCOMPARE(
+            (QStringList{row(2), row(4)}),
+            (QStringList{u"D.000|n|Received"_s,
+                         u"CUT.000|n|Not received, nothing kept: the client cancelled it: Cancelled"_s}));
         QVERIFY(!QFile::exists(ui.path(u"CUT.000"_s)));
         QTRY_COMPARE((QStringList{sent(0), sent(1), sent(5)}),
                      (QStringList{"HP39DIR.000 50/50", "B.000 14/14", "D.000 314/314"}));
