@@ -111,17 +111,11 @@ std::optional<Transfer> PacketLog::read(std::string_view line) {
         transfer.outcome = Transfer::Outcome::Receiving;
         transfer.name = receiving_;
         transfer.storedAs = data.substr(data.find_last_of('/') + 1);
-        arrived_ = 0;
-        lastArrivedSequence_ = 0;
+        arrived_ = {};
         return transfer;
     }
-    if (received && type == 'D' && !receiving_.empty() && packet[1] != lastArrivedSequence_) {
-        lastArrivedSequence_ = packet[1];
-        arrived_ += static_cast<long long>(data.size());
-        transfer.outcome = Transfer::Outcome::Arriving;
-        transfer.name = receiving_;
-        transfer.bytes = arrived_;
-        return transfer;
+    if (received && type == 'D' && !receiving_.empty() && arrived_.add(packet[1], data.size())) {
+        return Transfer{Transfer::Outcome::Arriving, receiving_, arrived_.bytes, {}, {}};
     }
     // The transaction log shows no file sent to the server that did not arrive.
     if (type == 'E' && !receiving_.empty()) {
@@ -135,21 +129,15 @@ std::optional<Transfer> PacketLog::read(std::string_view line) {
     }
     if (!received && (type == 'F' || type == 'B')) {
         sending_ = type == 'F' ? data : std::string();
-        sent_ = 0;
-        lastDataSequence_ = 0;
+        sent_ = {};
         if (type == 'F') {
             transfer.outcome = Transfer::Outcome::Started;
             transfer.name = sending_;
             return transfer;
         }
     }
-    if (!received && type == 'D' && !sending_.empty() && packet[1] != lastDataSequence_) {
-        lastDataSequence_ = packet[1];
-        sent_ += static_cast<long long>(data.size());
-        transfer.outcome = Transfer::Outcome::Sending;
-        transfer.name = sending_;
-        transfer.bytes = sent_;
-        return transfer;
+    if (!received && type == 'D' && !sending_.empty() && sent_.add(packet[1], data.size())) {
+        return Transfer{Transfer::Outcome::Sending, sending_, sent_.bytes, {}, {}};
     }
     transfer.reason = data;
     if (received && type == 'E' && !sending_.empty()) {

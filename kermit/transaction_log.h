@@ -59,16 +59,25 @@ private:
     char repeat_ = 0;
     // Of the last Send-Init, its repeat prefix.
     char sendInitRepeat_ = ' ';
-    // Of the file the client is sending: its bytes so far, and the last
-    // data packet's sequence, as one sent again adds nothing.
-    long long arrived_ = 0;
-    char lastArrivedSequence_ = 0;
-    // The file the client is sending, as it named it.
+    // The bytes of one file's data packets so far.
+    struct DataCount {
+        long long bytes = 0;
+        char lastSequence = 0;
+        // False for a packet sent again, which adds nothing.
+        bool add(char sequence, std::size_t size) {
+            if (sequence == lastSequence) {
+                return false;
+            }
+            lastSequence = sequence;
+            bytes += static_cast<long long>(size);
+            return true;
+        }
+    };
+    // The file the client is sending, as it named it, and the one going out.
     std::string receiving_;
+    DataCount arrived_;
     std::string sending_;
-    long long sent_ = 0;
-    // Of the last data packet sent: one sent again adds nothing.
-    char lastDataSequence_ = 0;
+    DataCount sent_;
 };
 
 }  // namespace quillmere::kermit
