@@ -391,6 +391,12 @@ private slots:
         };
         QVERIFY(pixels(u"Physics and chemistry revision, LEVEL1.000"_s) !=
                 pixels(u"Physics and chemistry revision, LEVEL2.000"_s));
+        // and show whole on hover.
+        QCOMPARE(list->model()
+                     ->match(list->model()->index(0, 0), Qt::ToolTipRole,
+                             u"Physics and chemistry revision, LEVEL1.000"_s)
+                     .size(),
+                 1);
         ui.click(f::Command3);
         QVERIFY(
             ui.built().contains("A 15 aplet\xE2\x80\xAEoo0.txt14 Game\xE2\x80\xAE"
