@@ -30,8 +30,6 @@
 namespace quillmere::kermit {
 namespace {
 
-// Where Debian's serial programs (C-Kermit, minicom) look for UUCP-style lock files.
-constexpr const char* kLockFolder = "/var/lock";
 // How long Kermit gets to end on SIGTERM before it is killed.
 constexpr int kTermGraceMs = 1500;
 constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
@@ -107,12 +105,20 @@ int openLine(const std::string& device) {
     return line;
 }
 
+// Where Debian's serial programs (C-Kermit, minicom) look for UUCP-style lock
+// files. QUILLMERE_LOCK_FOLDER names another, so that a session tried on
+// pseudo-terminals keeps its locks apart from other sessions on the machine.
+std::string lockFolder() {
+    const char* folder = std::getenv("QUILLMERE_LOCK_FOLDER");
+    return folder != nullptr ? folder : "/var/lock";
+}
+
 // The lock file other serial programs honour, holding our process id; none
 // when the lock folder is not ours to write, as the descriptor lock holds.
 std::string lockLine(const std::string& device) {
     std::error_code error;
     const std::string name = std::filesystem::canonical(device, error).filename().string();
-    const std::string path = std::string(kLockFolder) + "/LCK.." + name;
+    const std::string path = lockFolder() + "/LCK.." + name;
     for (int attempt = 0; !error && attempt < 2; ++attempt) {
         const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
         if (fd >= 0) {

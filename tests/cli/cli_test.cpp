@@ -23,8 +23,9 @@ std::string run(const std::string& arguments, const TempFolder& folder, const st
     ::dup2(pipeEnds[1], 9);
     ::close(pipeEnds[0]);
     ::close(pipeEnds[1]);
-    const std::string command = setup + " exec /usr/bin/env " QUILLMERE_DIR_PROGRAM " >" +
-                                capture.pathOf("out") + " 2>" + capture.pathOf("err") + " " + arguments;
+    const std::string command = "export QUILLMERE_LOCK_FOLDER=" + capture.path() + "; " + setup +
+                                " exec /usr/bin/env " QUILLMERE_DIR_PROGRAM " >" + capture.pathOf("out") +
+                                " 2>" + capture.pathOf("err") + " " + arguments;
     const int status = std::system(std::regex_replace(command, std::regex("@"), folder.path()).c_str());
     ::close(9);
     const std::string err = capture.read("err").value_or("");
@@ -171,6 +172,10 @@ TEST(CompanionRuns, EachTellsItsOutcome) {
          "1||quillmere-dir: Cannot open the serial device \"/dev/null\": another program is using it."},
         {"--serve /dev/null @", "",
          "1||quillmere-dir: Cannot serve on \"/dev/null\": it is not a serial device."},
+        // A lock file naming a live process (init, which anyone may ask after) keeps the line.
+        {"--serve /dev/ptmx @", "echo '         1' >$QUILLMERE_LOCK_FOLDER/LCK..ptmx;",
+         "1||quillmere-dir: Cannot open the serial device \"/dev/ptmx\": another program (process 1) is "
+         "using it."},
         {"--serve /dev/ptmx @", "ln -s /etc/hostname @/LEAK.000;",
          "1||quillmere-dir: Cannot serve \"@\": \"LEAK.000\" is a link to a file outside it; the calculator "
          "could not fetch it. Copy the file into the folder or remove the link."},

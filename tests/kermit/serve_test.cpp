@@ -111,8 +111,9 @@ protected:
             fs::create_symlink(work.pathOf("A"), work.pathOf(device));
         }
         server = start("cd " + work.pathOf("cwd") + " && exec env HOME=" + work.path() +
-                           " TMPDIR=" + work.pathOf("tmp") + " " QUILLMERE_DIR_PROGRAM " --serve" + options +
-                           " " + quoted(work.pathOf(device)) + " " + quoted(work.pathOf(served)),
+                           " QUILLMERE_LOCK_FOLDER=" + quoted(work.path()) + " TMPDIR=" + work.pathOf("tmp") +
+                           " " QUILLMERE_DIR_PROGRAM " --serve" + options + " " +
+                           quoted(work.pathOf(device)) + " " + quoted(work.pathOf(served)),
                        work.pathOf("serve"));
         ASSERT_TRUE(within(5000, [this] { return !work.read("serve.out").value_or("").empty(); }));
     }
@@ -313,7 +314,7 @@ TEST_F(Serving, EachEndIsToldAndLeavesNothingBehind) {
         }
         // Each pseudo-terminal pair made anew may get another number. A lock
         // left by a program that has ended does not keep the line.
-        const std::string lock = lockFileOf(device);
+        const std::string lock = lockFileOf(work.path(), device);
         std::ofstream(lock) << "  99999999\n";
         serve();
         pid_t kermit = 0;

@@ -460,12 +460,14 @@ private slots:
         QProcess socat;
         socat.start(u"socat"_s, {u"pty,raw,echo=0,link="_s + device, u"pty,raw,echo=0,link="_s + calculator});
         QTRY_VERIFY(QFile::exists(device) && QFile::exists(calculator));
-        const std::string lock = lockFileOf(quillmere::toFileName(device));
+        const std::string lock =
+            lockFileOf(quillmere::toFileName(lines.path()), quillmere::toFileName(device));
         // Not a serial line, under a name that would reverse and end early the words quoting it.
         const QString other = lines.filePath(u"devices/ttyS0\"\u202E"_s),
                       shown = lines.filePath(u"devices/ttyS0\\\"\\u202E"_s);
         QVERIFY(QFile::link(u"/dev/null"_s, other));
         qputenv("QUILLMERE_SERIAL_DEVICES", QFile::encodeName(lines.filePath(u"devices"_s)));
+        qputenv("QUILLMERE_LOCK_FOLDER", QFile::encodeName(lines.path()));
         QApplication::setActiveWindow(&ui.window());
         QTest::keyClick(ui.get(f::List2), Qt::Key_K, Qt::ControlModifier);
         QCOMPARE((QStringList{ui.text(l::folder), ui.rows(l::devices).join(u'|'),
@@ -561,6 +563,7 @@ private slots:
         ::close(line);
         QCOMPARE(ui.texts, QStringList{});
         qunsetenv("QUILLMERE_SERIAL_DEVICES");
+        qunsetenv("QUILLMERE_LOCK_FOLDER");
         socat.terminate();
         socat.waitForFinished();
     }
