@@ -38,7 +38,7 @@ std::string shown(const std::string& text) {
 int checkDirectory(const Options& options, std::ostream& out) {
     const std::string path = joinPath(options.folder, std::string(kDirectoryFileName));
     const DirectoryContents contents = readDirectory(readWholeFile(path, "Cannot read \"" + path + "\""));
-    std::vector<std::string> problems;
+    std::vector<Sentence> problems;
     std::set<std::string> listed;
     for (std::size_t i = 0; i < contents.records.size(); ++i) {
         const DirectoryRecord& record = contents.records[i];
@@ -46,46 +46,55 @@ int checkDirectory(const Options& options, std::ostream& out) {
         const std::string at =
             "entry " + std::to_string(i + 1) + " at offset " + std::to_string(record.offset) + ": ";
         if (!listed.insert(name).second) {
-            problems.push_back(at + "\"" + name + "\" is listed twice");
+            problems.push_back(Sentence(at).name(name).words(" is listed twice"));
             continue;
         }
         if (name.find('\0') != std::string::npos) {
-            problems.push_back(at + shown(name) + " holds a byte no file name can hold");
+            problems.push_back(Sentence(at + shown(name) + " holds a byte no file name can hold"));
             continue;
         }
         if (name.find_first_of("/\\") != std::string::npos || name == "..") {
-            problems.push_back(at + "\"" + name + "\" names a file outside the folder");
+            problems.push_back(Sentence(at).name(name).words(" names a file outside the folder"));
             continue;
         }
         if (isDirectoryFileName(name)) {
-            problems.push_back(at + "\"" + name + "\" is a directory file, not a calculator file");
+            problems.push_back(Sentence(at).name(name).words(" is a directory file, not a calculator file"));
             continue;
         }
         const std::string filePath = joinPath(options.folder, name);
         std::error_code ignored;
         if (!std::filesystem::exists(std::filesystem::path(filePath), ignored)) {
-            problems.push_back(at + "\"" + name + "\" does not exist");
+            problems.push_back(Sentence(at).name(name).words(" does not exist"));
             continue;
         }
         if (!staysInsideFolder(options.folder, filePath)) {
-            problems.push_back(at + "\"" + name + "\" is a link to \"" + followLinks(filePath) +
-                               "\", outside the folder, which a calculator cannot fetch");
+            problems.push_back(Sentence(at)
+                                   .name(name)
+                                   .words(" is a link to ")
+                                   .name(followLinks(filePath))
+                                   .words(", outside the folder, which a calculator cannot fetch"));
             continue;
         }
         try {
             std::string headerLine;
             const FileEntry entry = readFileEntry(filePath, name, headerLine);
             if (record.typeLetter != entry.typeLetter) {
-                problems.push_back(at + "the type letter of \"" + name + "\" is " + shown(record.typeLetter) +
-                                   " but the file gives " + shown(entry.typeLetter));
+                problems.push_back(Sentence(at + "the type letter of ")
+                                       .name(name)
+                                       .words(" is " + shown(record.typeLetter) + " but the file gives " +
+                                              shown(entry.typeLetter)));
             }
             const std::string_view title = entryTitle(entry.typeLetter, entry.title);
             if (title != record.title) {
-                problems.push_back(at + "the title of \"" + name + "\" is \"" + record.title +
-                                   "\" but the file holds \"" + std::string(title) + "\"");
+                problems.push_back(Sentence(at + "the title of ")
+                                       .name(name)
+                                       .words(" is ")
+                                       .name(record.title)
+                                       .words(" but the file holds ")
+                                       .name(title));
             }
         } catch (const CatalogueError& error) {
-            problems.push_back(at + error.what());
+            problems.push_back(Sentence(at).append(error.sentence()));
         }
     }
     if (contents.fault) {
@@ -96,22 +105,24 @@ int checkDirectory(const Options& options, std::ostream& out) {
     }
     for (const std::string& name : listCalculatorFiles(options.folder)) {
         if (listed.count(name) == 0) {
-            problems.push_back("\"" + name + "\" is not listed");
+            problems.push_back(Sentence("").name(name).words(" is not listed"));
         }
     }
     const std::string currentPath = joinPath(options.folder, std::string(kCurrentFileName));
     try {
         if (readWholeFile(currentPath, "Cannot read \"" + currentPath + "\"") != kCurrentFileContent) {
-            problems.push_back("\"" + std::string(kCurrentFileName) + "\" is not the " +
-                               std::to_string(kCurrentFileContent.size()) + " bytes \"" +
-                               std::string(kCurrentFileContent) + "\"");
+            problems.push_back(
+                Sentence("")
+                    .name(kCurrentFileName)
+                    .words(" is not the " + std::to_string(kCurrentFileContent.size()) + " bytes ")
+                    .name(kCurrentFileContent));
         }
     } catch (const CatalogueError& error) {
-        problems.push_back(error.what());
+        problems.push_back(error.sentence());
     }
     // Names and titles come from the directory's bytes: none may act on the terminal.
-    for (const std::string& problem : problems) {
-        out << terminalWords(problem) << '\n';
+    for (const Sentence& problem : problems) {
+        out << terminalSentence(problem) << '\n';
     }
     if (problems.empty()) {
         const std::size_t count = contents.records.size();

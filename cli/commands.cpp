@@ -50,11 +50,17 @@ Catalogue catalogueFor(const Options& options) {
     std::set<std::string> seen;
     for (const std::string& name : order) {
         if (listed.count(name) == 0) {
-            throw CatalogueError("\"" + name + "\" in \"" + *options.orderFile +
-                                 "\" is not a calculator file of \"" + options.folder + "\".");
+            throw CatalogueError(Sentence("")
+                                     .name(name)
+                                     .words(" in ")
+                                     .name(*options.orderFile)
+                                     .words(" is not a calculator file of ")
+                                     .name(options.folder)
+                                     .words("."));
         }
         if (!seen.insert(name).second) {
-            throw CatalogueError("\"" + name + "\" stands twice in \"" + *options.orderFile + "\".");
+            throw CatalogueError(
+                Sentence("").name(name).words(" stands twice in ").name(*options.orderFile).words("."));
         }
     }
     catalogue.order().replaceFiles(std::move(order));
@@ -105,21 +111,31 @@ public:
         : folder_(folder), out_(out), err_(err) {}
     void transferred(const kermit::Transfer& transfer) override {
         using Outcome = kermit::Transfer::Outcome;
-        const std::string name = "\"" + transfer.name + "\"";
         if (transfer.outcome == Outcome::Sent) {
             say(out_, "Sent " + transfer.name + " (" + std::to_string(transfer.bytes) + " bytes)");
-        } else if (transfer.outcome == Outcome::Missing) {
-            say(err_, "quillmere-dir: Refused " + name + ": it is not a file of \"" + folder_ + "\".");
-        } else if (transfer.outcome == Outcome::Failed) {
-            say(err_, "quillmere-dir: Could not send " + name + ": " + transfer.reason + ".");
-        } else if (transfer.outcome == Outcome::NotReceived) {
-            say(err_,
-                "quillmere-dir: Nothing kept of " + name + " from the calculator: " + transfer.reason + ".");
-        } else if (!transfer.name.empty()) {
-            say(err_, "quillmere-dir: Refused " + name + " from the calculator: " + transfer.reason + ".");
-        } else {
-            say(err_, "quillmere-dir: Refused a request: " + transfer.reason + ".");
+            return;
         }
+        Sentence line("quillmere-dir: ");
+        if (transfer.outcome == Outcome::Missing) {
+            line.words("Refused ")
+                .name(transfer.name)
+                .words(": it is not a file of ")
+                .name(folder_)
+                .words(".");
+        } else if (transfer.outcome == Outcome::Failed) {
+            line.words("Could not send ").name(transfer.name).words(": " + transfer.reason + ".");
+        } else if (transfer.outcome == Outcome::NotReceived) {
+            line.words("Nothing kept of ")
+                .name(transfer.name)
+                .words(" from the calculator: " + transfer.reason + ".");
+        } else if (!transfer.name.empty()) {
+            line.words("Refused ")
+                .name(transfer.name)
+                .words(" from the calculator: " + transfer.reason + ".");
+        } else {
+            line.words("Refused a request: " + transfer.reason + ".");
+        }
+        err_ << terminalSentence(line) << std::endl;
     }
     void received(const kermit::Receipt& receipt) override {
         say(out_,

@@ -59,10 +59,10 @@ TEST(CompanionCheck, ReportsEachProblemWithItsEntryAndOffset) {
     const std::pair<std::string, std::string> cases[] = {
         {"rm @/NOTE.000 @/LOANTABL.000; printf 'HP39AscAA 9 HELLO.0005 Hello' >@/HP39DIR.000;",
          "0|@/HP39DIR.000 is sound: 1 entry.\n"},
-        {"printf 'HP39AscA 5 Howdy\\r\\n' >@/HELLO.000; rm @/NOTE.000;"
+        {"printf 'HP39AscA 6 How\"dy\\r\\n' >@/HELLO.000; rm @/NOTE.000;"
          "printf 'HP39AscA A 11 HP39DIR.0004 Root\\n' >@/HP39DIR.CUR;",
          "1|entry 1 at offset 8: \"NOTE.000\" does not exist\n"
-         "entry 3 at offset 55: the title of \"HELLO.000\" is \"Hello\" but the file holds \"Howdy\"\n"
+         "entry 3 at offset 55: the title of \"HELLO.000\" is \"Hello\" but the file holds \"How\\\"dy\"\n"
          "\"HP39DIR.CUR\" is not the 31 bytes \"HP39AscA A 11 HP39DIR.0004 Root\"\n"},
         {"printf 'HP39AscAB 9 HELLO.0005 Hello\\0 8 NOTE.0003 Rem  12 LOANTABL.00010 Loan Table' "
          ">@/HP39DIR.000;"
@@ -114,6 +114,7 @@ TEST(CompanionRuns, EachTellsItsOutcome) {
          "HP39AscAB 12 TRISOLVE.00015 Triangle SolverA 11 QUADRAT.0009 QuadraticA 9 PARAM.00013 Parametric "
          "2DB 12 MORTGAGE.0008 MortgageB 12 LOANTABL.00010 Loan TableC 12 EXAMNOTE.0003 Exa"},
         {"--listing-order @", written(kKept), "0|Wrote 3 entries to @/HP39DIR.000.\n|", kBuilt},
+        {"@", "rm @/*;", "0|Wrote 0 entries to @/HP39DIR.000.\n|", "HP39AscA"},
         {"--dry-run @", written(odd),
          "0|B\tLOANTABL.000\tLoan Table\nA\tHELLO.000\tHello\nC\tNOTE.000\tRem\n|", odd},
         // The folder is @/in; its directory is a link out of it.
@@ -125,10 +126,11 @@ TEST(CompanionRuns, EachTellsItsOutcome) {
         // Nothing a folder holds may act on the terminal: an escape sequence in a name or a title.
         {"--dry-run @", "printf 'HP39AscA 2 \\033]' >\"@/$(printf 'E\\033[2J.000')\";",
          "0|C\tNOTE.000\tRem\nB\tLOANTABL.000\tLoan Table\nA\tHELLO.000\tHello\nA\tE\\x1B[2J.000\t\\x1B]\n|"},
-        {"--order @/order @", "printf 'X\\033[2J\\n' >@/order;",
-         "1||quillmere-dir: \"X\\x1B[2J\" in \"@/order\" is not a calculator file of \"@\"."},
+        {"--order @/order @", "printf 'X\"\\033[2J\\n' >@/order;",
+         "1||quillmere-dir: \"X\\\"\\x1B[2J\" in \"@/order\" is not a calculator file of \"@\"."},
         {"--order @/order --listing-order @", "",
          "2||quillmere-dir: --order and --listing-order cannot be combined"},
+        {"--receive @", "", "2||quillmere-dir: --receive has no meaning without --serve"},
         {"--check", "", "2||quillmere-dir: no folder given"},
         {"@ @", "", "2||quillmere-dir: only one folder can be given"},
         {"--serve @", none,

@@ -401,11 +401,12 @@ private slots:
         QVERIFY(
             ui.built().contains("A 15 aplet\xE2\x80\xAEoo0.txt14 Game\xE2\x80\xAE"
                                 "exe.txt"));
-        std::ofstream(folder / "N\"\nAll 3 files were read.", std::ios::trunc);
+        // The program's own quotes stay as they are; the name's are escaped.
+        std::ofstream(folder / "N\"\nAll 3 files were read.", std::ios::trunc) << "HP39AscA -5 Nut";
         ui.click(f::Command3);
         QCOMPARE(ui.texts,
-                 QStringList{u"Cannot read the header line of \"N\\\"\\x0AAll 3 files were read.\": "
-                             u"the file is empty."_s});
+                 QStringList{u"Cannot read the title of \"N\\\"\\x0AAll 3 files were read.\": its length "
+                             u"field \"-5\" is negative."_s});
     }
 
     // Both windows as laid out, in twips. The main window's buttons work
