@@ -3,6 +3,8 @@
 #include "core/catalogue_error.h"
 #include "core/folder.h"
 #include "core/folder_boundary.h"
+#include "kermit/log_relay.h"
+#include "kermit/received_file.h"
 
 #include <cerrno>
 #include <csignal>
@@ -10,7 +12,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -230,25 +231,6 @@ pid_t startKermit(const std::string& program, const int (&inherited)[4], int fol
     ::_exit(127);
 }
 
-// A file the client sent that arrived whole, kept in the folder only under
-// a name that may be stored there.
-void takeUpload(const std::string& folder, const std::string& sentName, const std::string& stagedName,
-                ServeObserver& observer) {
-    std::string refusal = refusalOf(sentName);
-    if (refusal.empty()) {
-        try {
-            observer.received(takeIn(folder, stagedName, sentName));
-            return;
-        } catch (const CatalogueError& error) {
-            refusal = error.what();
-            refusal.pop_back();
-        }
-    }
-    std::error_code ignored;
-    std::filesystem::remove(std::filesystem::path(folder) / kReceivingFolder / stagedName, ignored);
-    observer.transferred({Transfer::Outcome::Refused, sentName, -1, refusal, {}});
-}
-
 // Appends what fd holds by now to text; false once its writer has closed it.
 bool readAvailable(int fd, std::string& text) {
     char buffer[4096];
@@ -280,10 +262,7 @@ void stopKermit(pid_t kermit) {
 // gone out, is told either way.
 bool relayLogs(const std::string& folder, int transactions, int packets, int stop, pid_t kermit,
                ServeObserver& observer) {
-    PacketLog packetLog;
-    // Of each file the client is sending: the name kermit stores it under, and the name it was sent as.
-    std::map<std::string, std::string> sentNames;
-    std::string pending[2];
+    LogRelay relay(folder, observer);
     bool stopped = false;
     pollfd watched[3] = {{transactions, POLLIN, 0}, {packets, POLLIN, 0}, {stop, POLLIN, 0}};
     for (const int log : {transactions, packets}) {
@@ -301,45 +280,14 @@ bool relayLogs(const std::string& folder, int transactions, int packets, int sto
             stopped = true;
             watched[2].fd = -1;
         }
-        // Kermit logs a file's packets before its transaction. The packet
-        // log read after the transaction log, and its lines handed on first,
-        // holds the packets of each transaction read: a file starts before
-        // it is done, and its name is known before it arrives.
+        // The transaction log first, as the relay needs.
+        std::string read[2];
         for (int log = 0; log < 2; ++log) {
-            if (watched[log].fd >= 0 && !readAvailable(watched[log].fd, pending[log])) {
+            if (watched[log].fd >= 0 && !readAvailable(watched[log].fd, read[log])) {
                 watched[log].fd = -1;
             }
         }
-        for (int log = 1; log >= 0; --log) {
-            std::string& text = pending[log];
-            for (std::size_t end; (end = text.find('\n')) != std::string::npos; text.erase(0, end + 1)) {
-                const std::string_view line(text.data(), end);
-                const std::optional<Transfer> transfer =
-                    log == 0 ? parseTransaction(line) : packetLog.read(line);
-                using Outcome = Transfer::Outcome;
-                if (!transfer) {
-                    continue;
-                }
-                if (transfer->outcome == Outcome::Started) {
-                    observer.started(transfer->name);
-                } else if (transfer->outcome == Outcome::Sending) {
-                    observer.progressed(transfer->name, transfer->bytes);
-                } else if (transfer->outcome == Outcome::Arriving) {
-                    observer.arriving(transfer->name, transfer->bytes);
-                } else if (transfer->outcome == Outcome::Receiving) {
-                    sentNames[transfer->storedAs] = transfer->name;
-                } else if (transfer->outcome == Outcome::Received) {
-                    const auto sent = sentNames.find(transfer->name);
-                    takeUpload(folder, sent != sentNames.end() ? sent->second : transfer->name,
-                               transfer->name, observer);
-                    if (sent != sentNames.end()) {
-                        sentNames.erase(sent);
-                    }
-                } else {
-                    observer.transferred(*transfer);
-                }
-            }
-        }
+        relay.relay(read[0], read[1]);
     }
     return stopped;
 }
