@@ -10,6 +10,9 @@ namespace fs = std::filesystem;
 void makeSampleFolder(const std::string& folder, int count) {
     const fs::path complete = fs::path(folder) / ".complete";
     if (fs::exists(complete)) {
+        // An earlier run's directory would hand its order on to this run.
+        fs::remove(fs::path(folder) / "HP39DIR.000");
+        fs::remove(fs::path(folder) / "HP39DIR.CUR");
         return;
     }
     fs::remove_all(folder);
