@@ -205,4 +205,24 @@ TEST(CompanionRuns, EachTellsItsOutcome) {
     }
 }
 
+// minicom and C-Kermit keep their locks in /var/lock: there, a lock naming
+// a live process keeps the line. The run sees a /var/lock of its own, in a
+// mount namespace, so that it touches no lock of the machine's; a speed no
+// device takes ends a run that got past the lock.
+TEST(CompanionRuns, LeavesALineOtherSerialProgramsLockedAlone) {
+    if (std::system("unshare -rm true 2>/dev/null") != 0) {
+        GTEST_SKIP() << "This machine gives no mount namespace of a test's own (unshare -rm).";
+    }
+    TempFolder folder;
+    fill(folder);
+    // Given the rest of run()'s line, "exec /usr/bin/env PROGRAM ...", it drops the exec.
+    folder.write(
+        ".own-lock-folder",
+        "mount -t tmpfs tmpfs /var/lock && echo '         1' >/var/lock/LCK..ptmx && shift && exec \"$@\"\n");
+    EXPECT_EQ(run("--serve /dev/ptmx --speed 1234567 @", folder,
+                  "unset QUILLMERE_LOCK_FOLDER; exec unshare -rm sh @/.own-lock-folder"),
+              "1||quillmere-dir: Cannot open the serial device \"/dev/ptmx\": another program (process 1) is "
+              "using it.");
+}
+
 }  // namespace
