@@ -14,9 +14,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-CatalogueError cannotStore(const std::string& name, const std::string& folder, const std::error_code& error) {
+CatalogueError cannotStore(const std::string& name, const std::string& folder, const std::string& cause) {
     return CatalogueError(
-        Sentence("Cannot store ").name(name).words(" in ").name(folder).words(": " + causeOf(error) + "."));
+        Sentence("Cannot store ").name(name).words(" in ").name(folder).words(": " + cause + "."));
 }
 
 // The first ".NAME.~N~" that names nothing yet.
@@ -79,22 +79,18 @@ Receipt takeIn(const std::string& folder, const std::string& stagedName, const s
     Receipt receipt{name, static_cast<long long>(fs::file_size(staged, error)), {}, {}};
     const fs::file_status earlier = fs::symlink_status(target, error);
     if (fs::is_directory(earlier)) {
-        throw CatalogueError(Sentence("Cannot store ")
-                                 .name(name)
-                                 .words(" in ")
-                                 .name(folder)
-                                 .words(": a folder has that name."));
+        throw cannotStore(name, folder, "a folder has that name");
     }
     if (fs::exists(earlier)) {
         receipt.keptEarlier = freeKeptName(folder, name);
         fs::rename(target, fs::path(folder) / receipt.keptEarlier, error);
         if (error) {
-            throw cannotStore(name, folder, error);
+            throw cannotStore(name, folder, causeOf(error));
         }
     }
     fs::rename(staged, target, error);
     if (error) {
-        throw cannotStore(name, folder, error);
+        throw cannotStore(name, folder, causeOf(error));
     }
     try {
         listLast(folder, name);
