@@ -191,8 +191,10 @@ int serveFolder(const Options& options, std::ostream& out, std::ostream& err, bo
     for (const std::string& name : catalogue.order().files()) {
         // Kermit takes a blank in a requested name as the end of that name.
         if (name.find(' ') != std::string::npos) {
-            err << "quillmere-dir: \"" << terminalName(name)
-                << "\" has a blank in its name, so the calculator cannot fetch it: rename it to serve it."
+            err << terminalSentence(Sentence("quillmere-dir: ")
+                                        .name(name)
+                                        .words(" has a blank in its name, so the calculator cannot fetch "
+                                               "it: rename it to serve it."))
                 << std::endl;
         }
     }
